@@ -1,0 +1,7 @@
+# Warnings are errors everywhere in the project's own code.
+add_compile_options(-Wall -Wextra -Werror)
+
+if(VELMORA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

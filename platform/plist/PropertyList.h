@@ -1,0 +1,40 @@
+#pragma once
+
+// Reading and writing property lists. Every reader answers a none value on
+// bad input and never crashes, hangs or recurses without bound.
+
+#include "PlistValue.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace plist {
+
+enum class Format { Xml, Binary, Text };
+
+// Format detected from the bytes: "bplist00" is binary, markup is XML
+// (in UTF-8 or, with a byte-order mark, UTF-16), anything else old-style text.
+[[nodiscard]] Value read(QByteArrayView bytes, Format *format = nullptr);
+[[nodiscard]] Value readFile(const QString &path, Format *format = nullptr);
+
+// The single-format readers. readXml expects UTF-8 (or ASCII) bytes.
+[[nodiscard]] Value readXml(QByteArrayView bytes);
+[[nodiscard]] Value readBinary(QByteArrayView bytes);
+// Old-style text, including strings files ("key" = "value"; without outer
+// braces), in UTF-8 or UTF-16 with or without a byte-order mark.
+[[nodiscard]] Value readText(QByteArrayView bytes);
+
+// XML in the Mac's own layout. Empty when the value is or holds a none.
+[[nodiscard]] QByteArray writeXml(const Value &v);
+// bplist00. Empty when the value is or holds a none.
+[[nodiscard]] QByteArray writeBinary(const Value &v);
+
+// Writes through a temporary file in the same folder, flushed to disk and
+// renamed into place. On failure the old file is untouched and *error says why.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool writeXmlFile(const Value &v, const QString &path, QString *error = nullptr);
+
+// The old-style text form, as the Mac prints a property list in log messages.
+[[nodiscard]] QString describe(const Value &v);
+
+} // namespace plist
