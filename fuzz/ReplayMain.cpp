@@ -1,0 +1,31 @@
+// Replays every file below the folders given on the command line through a
+// fuzz target, so that the seed corpus and every crash once found stay tested
+// in ordinary builds, without libFuzzer.
+#include <QDirIterator>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
+int main(int argc, char **argv)
+{
+    int replayed = 0;
+    for (int i = 1; i < argc; ++i) {
+        QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            const QByteArray bytes = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                   size_t(bytes.size()));
+            ++replayed;
+        }
+    }
+    std::printf("replayed %d inputs\n", replayed);
+    return replayed > 0 ? 0 : 1;
+}
