@@ -1,0 +1,391 @@
+// Reader for binary property lists ("bplist00").
+//
+// Nothing in the file is trusted: the trailer is checked before anything else,
+// every offset and count is checked against the bytes that hold objects (the
+// region between the header and the offset table) before it is used, and
+// nothing is allocated from a count that could not fit in those bytes.
+//
+// Choices where the format leaves room:
+// - 1, 2 and 4-byte integers are unsigned and 8-byte ones signed, as
+//   CoreFoundation writes and reads them; a 16-byte integer is accepted when
+//   its value fits 64 bits (CoreFoundation writes unsigned values above
+//   INT64_MAX that way).
+// - A UID (keyed-archiver reference) reads as the dictionary {"CF$UID" = n},
+//   which is how CoreFoundation converts it to XML.
+// - Null and fill objects have no property-list value: the read fails.
+// - UTF-16 strings are kept unit by unit, lone surrogates included, as
+//   CoreFoundation keeps them.
+// - An object referenced twice (not a cycle) is decoded each time, so every
+//   container in the result is a distinct object. The total number of values
+//   decoded is capped by the file size, which stops a small file that
+//   references one container from many places from expanding without bound.
+
+#include "PropertyList.h"
+
+#include <cstring>
+#include <vector>
+
+namespace plist {
+
+namespace {
+
+constexpr qsizetype kHeaderSize = 8;
+constexpr qsizetype kTrailerSize = 32;
+
+struct Trailer {
+    int offsetIntSize = 0;
+    int objectRefSize = 0;
+    quint64 objectCount = 0;
+    quint64 topObject = 0;
+    quint64 offsetTableOffset = 0;
+};
+
+quint64 readBigEndian(const uchar *p, int size)
+{
+    quint64 v = 0;
+    for (int i = 0; i < size; ++i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+class BinaryReader {
+public:
+    explicit BinaryReader(QByteArrayView bytes)
+        : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
+    {
+    }
+
+    [[nodiscard]] Value read();
+
+private:
+    enum Marker : uchar {
+        kSimple = 0x0,
+        kInteger = 0x1,
+        kReal = 0x2,
+        kDate = 0x3,
+        kData = 0x4,
+        kAsciiString = 0x5,
+        kUtf16String = 0x6,
+        kUid = 0x8,
+        kArray = 0xA,
+        kSet = 0xC,
+        kDictionary = 0xD,
+    };
+
+    [[nodiscard]] bool readTrailer();
+    [[nodiscard]] bool objectOffset(quint64 ref, quint64 *offset) const;
+    [[nodiscard]] bool readCount(quint64 *pos, uchar info, quint64 *count) const;
+    [[nodiscard]] quint64 bytesLeft(quint64 pos) const { return m_t.offsetTableOffset - pos; }
+    [[nodiscard]] quint64 refAt(quint64 pos, quint64 index) const;
+
+    [[nodiscard]] Value readObject(quint64 ref, int depth);
+    [[nodiscard]] Value readScalar(quint64 pos, uchar marker);
+    [[nodiscard]] Value readInteger(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readReal(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readData(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readAsciiString(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readUtf16String(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
+    [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
+    [[nodiscard]] bool isStringObject(quint64 ref) const;
+
+    const uchar *m_data;
+    quint64 m_size;
+    Trailer m_t;
+    std::vector<bool> m_inProgress; // containers on the path being decoded
+    // Scalars already decoded, by object: 0 or an index + 1 into m_scalars.
+    // Four bytes per object keeps a hostile object count cheap.
+    std::vector<quint32> m_scalarSlot;
+    std::vector<Value> m_scalars;
+    quint64 m_budget = 0;
+};
+
+Value BinaryReader::read()
+{
+    if (!readTrailer())
+        return {};
+    m_inProgress.assign(size_t(m_t.objectCount), false);
+    m_scalarSlot.assign(size_t(m_t.objectCount), 0);
+    m_budget = m_size;
+    return readObject(m_t.topObject, 0);
+}
+
+bool BinaryReader::readTrailer()
+{
+    if (m_size < quint64(kHeaderSize + 1 + kTrailerSize) || std::memcmp(m_data, "bplist00", 8) != 0)
+        return false;
+    const uchar *t = m_data + m_size - kTrailerSize;
+    m_t.offsetIntSize = t[6];
+    m_t.objectRefSize = t[7];
+    m_t.objectCount = readBigEndian(t + 8, 8);
+    m_t.topObject = readBigEndian(t + 16, 8);
+    m_t.offsetTableOffset = readBigEndian(t + 24, 8);
+
+    if (m_t.offsetIntSize < 1 || m_t.offsetIntSize > 8 || m_t.objectRefSize < 1 || m_t.objectRefSize > 8)
+        return false;
+    if (m_t.objectCount < 1 || m_t.topObject >= m_t.objectCount)
+        return false;
+    const quint64 tableEnd = m_size - kTrailerSize;
+    if (m_t.offsetTableOffset < quint64(kHeaderSize + 1) || m_t.offsetTableOffset > tableEnd)
+        return false;
+    // Division instead of multiplication: the count is untrusted and may overflow.
+    if (m_t.objectCount > (tableEnd - m_t.offsetTableOffset) / quint64(m_t.offsetIntSize))
+        return false;
+    // A reference must be able to name every object.
+    if (m_t.objectRefSize < 8 && ((m_t.objectCount - 1) >> (8 * m_t.objectRefSize)) != 0)
+        return false;
+    return true;
+}
+
+bool BinaryReader::objectOffset(quint64 ref, quint64 *offset) const
+{
+    if (ref >= m_t.objectCount)
+        return false;
+    const uchar *entry = m_data + m_t.offsetTableOffset + ref * quint64(m_t.offsetIntSize);
+    *offset = readBigEndian(entry, m_t.offsetIntSize);
+    return *offset >= quint64(kHeaderSize) && *offset < m_t.offsetTableOffset;
+}
+
+// Reads the element count of a data, string or container object whose
+// marker is at *pos, and leaves *pos at its first content byte. Counts of 15
+// and more follow the marker as an integer object.
+bool BinaryReader::readCount(quint64 *pos, uchar info, quint64 *count) const
+{
+    *pos += 1;
+    if (info != 0xF) {
+        *count = info;
+        return true;
+    }
+    if (*pos >= m_t.offsetTableOffset)
+        return false;
+    const uchar marker = m_data[*pos];
+    if (marker >> 4 != kInteger || (marker & 0xF) > 3)
+        return false;
+    const int size = 1 << (marker & 0xF);
+    if (bytesLeft(*pos + 1) < quint64(size))
+        return false;
+    *count = readBigEndian(m_data + *pos + 1, size);
+    *pos += 1 + quint64(size);
+    return true;
+}
+
+quint64 BinaryReader::refAt(quint64 pos, quint64 index) const
+{
+    return readBigEndian(m_data + pos + index * quint64(m_t.objectRefSize), m_t.objectRefSize);
+}
+
+Value BinaryReader::readObject(quint64 ref, int depth)
+{
+    if (depth > kMaxDepth || m_budget == 0)
+        return {};
+    --m_budget;
+    quint64 pos = 0;
+    if (!objectOffset(ref, &pos))
+        return {};
+    if (const quint32 slot = m_scalarSlot[size_t(ref)])
+        return m_scalars[slot - 1];
+
+    const uchar marker = m_data[pos];
+    switch (marker >> 4) {
+    case kArray:
+    case kSet:
+    case kDictionary: {
+        if (m_inProgress[size_t(ref)])
+            return {}; // a container that contains itself
+        m_inProgress[size_t(ref)] = true;
+        Value v = marker >> 4 == kDictionary ? readDictionary(pos, marker & 0xF, depth)
+                                             : readArray(pos, marker & 0xF, depth);
+        m_inProgress[size_t(ref)] = false;
+        return v;
+    }
+    default: {
+        Value v = readScalar(pos, marker);
+        if (!v.isNone() && !v.isDictionary()) { // a UID reads as a new dictionary each time
+            m_scalars.push_back(v);
+            m_scalarSlot[size_t(ref)] = quint32(m_scalars.size());
+        }
+        return v;
+    }
+    }
+}
+
+Value BinaryReader::readScalar(quint64 pos, uchar marker)
+{
+    const uchar info = marker & 0xF;
+    switch (marker >> 4) {
+    case kSimple:
+        if (marker == 0x08 || marker == 0x09)
+            return Value(marker == 0x09);
+        return {};
+    case kInteger:
+        return readInteger(pos, info);
+    case kReal:
+        return readReal(pos, info);
+    case kDate:
+        return readDate(pos, info);
+    case kData:
+        return readData(pos, info);
+    case kAsciiString:
+        return readAsciiString(pos, info);
+    case kUtf16String:
+        return readUtf16String(pos, info);
+    case kUid:
+        return readUid(pos, info);
+    default:
+        return {};
+    }
+}
+
+Value BinaryReader::readInteger(quint64 pos, uchar info) const
+{
+    if (info > 4)
+        return {};
+    const int size = 1 << info;
+    if (bytesLeft(pos + 1) < quint64(size))
+        return {};
+    const uchar *p = m_data + pos + 1;
+    if (size < 8)
+        return Value(qint64(readBigEndian(p, size)));
+    if (size == 8)
+        return Value(qint64(readBigEndian(p, 8)));
+    const quint64 high = readBigEndian(p, 8);
+    const quint64 low = readBigEndian(p + 8, 8);
+    if (high == 0)
+        return Value::fromUnsigned(low);
+    if (high == ~quint64(0) && (low >> 63) != 0)
+        return Value(qint64(low)); // a negative value written sign-extended
+    return {};
+}
+
+Value BinaryReader::readReal(quint64 pos, uchar info) const
+{
+    if (info != 2 && info != 3)
+        return {};
+    const int size = 1 << info;
+    if (bytesLeft(pos + 1) < quint64(size))
+        return {};
+    const quint64 bits = readBigEndian(m_data + pos + 1, size);
+    if (size == 4) {
+        const quint32 bits32 = quint32(bits);
+        float f;
+        std::memcpy(&f, &bits32, 4);
+        return Value(double(f));
+    }
+    double d;
+    std::memcpy(&d, &bits, 8);
+    return Value(d);
+}
+
+Value BinaryReader::readDate(quint64 pos, uchar info) const
+{
+    if (info != 3 || bytesLeft(pos + 1) < 8)
+        return {};
+    const quint64 bits = readBigEndian(m_data + pos + 1, 8);
+    double seconds;
+    std::memcpy(&seconds, &bits, 8);
+    return Value(plist::Date{seconds});
+}
+
+Value BinaryReader::readData(quint64 pos, uchar info) const
+{
+    quint64 count = 0;
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos))
+        return {};
+    return Value::fromData(QByteArray(reinterpret_cast<const char *>(m_data + pos), qsizetype(count)));
+}
+
+Value BinaryReader::readAsciiString(quint64 pos, uchar info) const
+{
+    quint64 count = 0;
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos))
+        return {};
+    const uchar *p = m_data + pos;
+    for (quint64 i = 0; i < count; ++i) {
+        if (p[i] >= 0x80)
+            return {};
+    }
+    return Value(QString::fromLatin1(reinterpret_cast<const char *>(p), qsizetype(count)));
+}
+
+Value BinaryReader::readUtf16String(quint64 pos, uchar info) const
+{
+    quint64 count = 0;
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / 2)
+        return {};
+    QString s(qsizetype(count), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(s.data());
+    const uchar *p = m_data + pos;
+    for (quint64 i = 0; i < count; ++i)
+        out[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
+    return Value(std::move(s));
+}
+
+Value BinaryReader::readUid(quint64 pos, uchar info) const
+{
+    const int size = info + 1;
+    if (size > 8 || bytesLeft(pos + 1) < quint64(size))
+        return {};
+    const quint64 uid = readBigEndian(m_data + pos + 1, size);
+    if (uid > 0xFFFFFFFFu)
+        return {};
+    DictionaryPtr d = Dictionary::create();
+    d->set(QStringLiteral("CF$UID"), Value(qint64(uid)));
+    return d;
+}
+
+Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
+{
+    quint64 count = 0;
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(m_t.objectRefSize))
+        return {};
+    ArrayPtr array = Array::create();
+    array->reserve(qsizetype(count));
+    for (quint64 i = 0; i < count; ++i) {
+        Value item = readObject(refAt(pos, i), depth + 1);
+        if (item.isNone())
+            return {};
+        array->append(std::move(item));
+    }
+    return array;
+}
+
+bool BinaryReader::isStringObject(quint64 ref) const
+{
+    quint64 pos = 0;
+    if (!objectOffset(ref, &pos))
+        return false;
+    const uchar kind = m_data[pos] >> 4;
+    return kind == kAsciiString || kind == kUtf16String;
+}
+
+Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
+{
+    quint64 count = 0;
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(2 * m_t.objectRefSize))
+        return {};
+    DictionaryPtr dict = Dictionary::create();
+    dict->reserve(qsizetype(count));
+    const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 keyRef = refAt(pos, i);
+        if (!isStringObject(keyRef))
+            return {};
+        const Value key = readObject(keyRef, depth + 1);
+        Value value = readObject(refAt(valuesPos, i), depth + 1);
+        if (key.isNone() || value.isNone())
+            return {};
+        dict->set(*key.asString(), std::move(value));
+    }
+    return dict;
+}
+
+} // namespace
+
+Value readBinary(QByteArrayView bytes)
+{
+    return BinaryReader(bytes).read();
+}
+
+} // namespace plist

@@ -1,0 +1,275 @@
+#include "plist/PropertyList.h"
+
+#include <QTest>
+
+#include <limits>
+
+using namespace plist;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A bplist00 file made of the given encoded objects, in that order, with an
+// offset table and trailer computed from them. Trailer fields can be forced.
+struct Bplist {
+    QList<QByteArray> objects;
+    int refSize = 1;
+    int offsetSize = 1;
+    quint64 top = 0;
+    qint64 forcedCount = -1;
+    qint64 forcedTableOffset = -1;
+
+    [[nodiscard]] QByteArray bytes() const
+    {
+        QByteArray out("bplist00");
+        QList<quint64> offsets;
+        for (const QByteArray &o : objects) {
+            offsets.append(quint64(out.size()));
+            out += o;
+        }
+        const quint64 table = quint64(out.size());
+        for (quint64 off : offsets)
+            out += be(off, offsetSize);
+        out += QByteArray(6, '\0');
+        out += char(offsetSize);
+        out += char(refSize);
+        out += be(forcedCount >= 0 ? quint64(forcedCount) : quint64(objects.size()), 8);
+        out += be(top, 8);
+        out += be(forcedTableOffset >= 0 ? quint64(forcedTableOffset) : table, 8);
+        return out;
+    }
+
+    [[nodiscard]] static QByteArray be(quint64 v, int size)
+    {
+        QByteArray out;
+        for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
+            out += char(uchar(v >> shift));
+        return out;
+    }
+};
+
+QByteArray obj(std::initializer_list<int> bytes)
+{
+    QByteArray out;
+    for (int b : bytes)
+        out += char(uchar(b));
+    return out;
+}
+
+// n arrays, each holding the next; the last is empty.
+QByteArray nestedArrays(int n)
+{
+    Bplist p;
+    p.refSize = 2;
+    p.offsetSize = 4;
+    for (int i = 0; i < n - 1; ++i)
+        p.objects.append(obj({0xA1}) + Bplist::be(quint64(i + 1), 2));
+    p.objects.append(obj({0xA0}));
+    return p.bytes();
+}
+
+} // namespace
+
+class TestBinaryReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shouldReadEveryScalarKind()
+    {
+        DictionaryPtr d = Dictionary::create();
+        d->set(u"true"_s, true);
+        d->set(u"false"_s, false);
+        d->set(u"min"_s, std::numeric_limits<qint64>::min());
+        d->set(u"max"_s, std::numeric_limits<qint64>::max());
+        d->set(u"umax"_s, Value::fromUnsigned(std::numeric_limits<quint64>::max()));
+        d->set(u"real"_s, -0.0);
+        d->set(u"tiny"_s, 5e-324);
+        d->set(u"date"_s, Date{123456.75});
+        d->set(u"data"_s, Value::fromData(QByteArray("\0\1\2\xff", 4)));
+        d->set(u"emoji é"_s, u"🔗 Link"_s);
+        d->set(u"empty"_s, QString());
+        const Value back = readBinary(writeBinary(d));
+        QVERIFY(contentEquals(back, d));
+        QCOMPARE(back.toDictionary()->keys(), d->keys());
+        QVERIFY(back.toDictionary()->value(u"umax").isUnsignedInteger());
+        QVERIFY(std::signbit(back.toDictionary()->value(u"real").toReal()));
+    }
+
+    void shouldReadIntegersAsCoreFoundationWritesThem_data()
+    {
+        QTest::addColumn<QByteArray>("object");
+        QTest::addColumn<qint64>("expected");
+        QTest::addColumn<bool>("unsignedValue");
+        QTest::newRow("one byte is unsigned") << obj({0x10, 0xFF}) << qint64(255) << false;
+        QTest::newRow("two bytes are unsigned") << obj({0x11, 0xFF, 0xFE}) << qint64(0xFFFE) << false;
+        QTest::newRow("four bytes are unsigned") << obj({0x12, 0xFF, 0xFF, 0xFF, 0xFF}) << qint64(0xFFFFFFFF)
+                                                 << false;
+        QTest::newRow("eight bytes are signed")
+            << obj({0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}) << qint64(-2) << false;
+        QTest::newRow("sixteen bytes, unsigned above INT64_MAX")
+            << obj({0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 1}) << qint64(0x8000000000000001ULL)
+            << true;
+        QTest::newRow("sixteen bytes, sign-extended negative")
+            << obj({0x14, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                    0xFB})
+            << qint64(-5) << false;
+    }
+
+    void shouldReadIntegersAsCoreFoundationWritesThem()
+    {
+        QFETCH(QByteArray, object);
+        QFETCH(qint64, expected);
+        QFETCH(bool, unsignedValue);
+        const Value v = readBinary(Bplist{{object}}.bytes());
+        QVERIFY(v.isInteger());
+        QCOMPARE(v.toInteger(), expected);
+        QCOMPARE(v.isUnsignedInteger(), unsignedValue);
+    }
+
+    void shouldReadSinglePrecisionReals()
+    {
+        const Value v = readBinary(Bplist{{obj({0x22, 0x3F, 0xC0, 0, 0})}}.bytes());
+        QVERIFY(v.isReal());
+        QCOMPARE(v.toReal(), 1.5);
+    }
+
+    void shouldReadUidAsCoreFoundationDictionary()
+    {
+        const Value v = readBinary(Bplist{{obj({0x81, 0x01, 0x02})}}.bytes());
+        QVERIFY(v.isDictionary());
+        QCOMPARE(v.toDictionary()->size(), 1);
+        QCOMPARE(v.toDictionary()->value(u"CF$UID").toInteger(), 0x102);
+    }
+
+    void shouldReadSetAsArray()
+    {
+        const Value v = readBinary(Bplist{{obj({0xC2, 1, 2}), obj({0x10, 7}), obj({0x51, 'x'})}}.bytes());
+        QVERIFY(v.isArray());
+        QCOMPARE(v.toArray()->size(), 2);
+        QCOMPARE(v.toArray()->at(1).toString(), u"x"_s);
+    }
+
+    void shouldKeepUnpairedSurrogatesOfUtf16Strings()
+    {
+        const Value v = readBinary(Bplist{{obj({0x62, 0xD8, 0x3D, 0x00, 0x41})}}.bytes());
+        QVERIFY(v.isString());
+        QCOMPARE(v.toString().size(), 2);
+        QCOMPARE(v.toString().at(0).unicode(), char16_t(0xD83D));
+        QCOMPARE(v.toString().at(1), u'A');
+    }
+
+    void shouldReadLongCountsThatFollowTheMarker()
+    {
+        const QByteArray text(20, 'a');
+        const Value v = readBinary(Bplist{{obj({0x5F, 0x10, 20}) + text}}.bytes());
+        QCOMPARE(v.toString(), QString::fromLatin1(text));
+    }
+
+    void shouldDecodeASharedContainerAsSeparateObjects()
+    {
+        // [inner, inner] where inner = ["x"]
+        const Value v = readBinary(Bplist{{obj({0xA2, 1, 1}), obj({0xA1, 2}), obj({0x51, 'x'})}}.bytes());
+        QVERIFY(v.isArray());
+        const Value a = v.toArray()->at(0), b = v.toArray()->at(1);
+        QVERIFY(contentEquals(a, b));
+        QVERIFY(!a.isSameObject(b));
+    }
+
+    void shouldAcceptNestingUpToTheLimit()
+    {
+        QVERIFY(readBinary(nestedArrays(kMaxDepth + 1)).isArray());
+        QVERIFY(readBinary(nestedArrays(kMaxDepth + 2)).isNone());
+    }
+
+    void shouldRefuseMalformedInput_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray good = Bplist{{obj({0xA1, 1}), obj({0x51, 'x'})}}.bytes();
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("header only") << QByteArray("bplist00");
+        QTest::newRow("truncated trailer") << good.chopped(1);
+        QTest::newRow("other version") << QByteArray(good).replace(0, 8, "bplist01");
+
+        Bplist p{{obj({0xA1, 1}), obj({0x51, 'x'})}};
+        p.refSize = 0;
+        QTest::newRow("ref size 0") << p.bytes();
+        p.refSize = 9;
+        QTest::newRow("ref size 9") << p.bytes();
+        p = Bplist{{obj({0xA1, 1}), obj({0x51, 'x'})}};
+        p.offsetSize = 0;
+        QTest::newRow("offset size 0") << p.bytes();
+        p = Bplist{{obj({0x51, 'x'})}};
+        p.top = 1;
+        QTest::newRow("top object past the count") << p.bytes();
+        p = Bplist{{obj({0x51, 'x'})}};
+        p.forcedCount = 0;
+        QTest::newRow("no objects") << p.bytes();
+        p.forcedCount = qint64(0x2000000000000000LL);
+        QTest::newRow("count overflowing the offset table") << p.bytes();
+        p.forcedCount = 300;
+        QTest::newRow("count that one-byte refs cannot address") << p.bytes();
+        p = Bplist{{obj({0x51, 'x'})}};
+        p.forcedTableOffset = 4;
+        QTest::newRow("offset table inside the header") << p.bytes();
+        p.forcedTableOffset = qint64(0x7FFFFFFFFFFFFFF0LL);
+        QTest::newRow("offset table past the end") << p.bytes();
+
+        QByteArray badOffset = good;
+        badOffset[10] = char(0xF0); // second offset entry points into the trailer
+        QTest::newRow("object offset past the objects") << badOffset;
+        badOffset[10] = 2;
+        QTest::newRow("object offset inside the header") << badOffset;
+
+        QTest::newRow("ref past the count") << Bplist{{obj({0xA1, 5})}}.bytes();
+        QTest::newRow("array holding itself") << Bplist{{obj({0xA1, 0})}}.bytes();
+        QTest::newRow("indirect cycle")
+            << Bplist{{obj({0xA1, 1}), obj({0xD1, 2, 0}), obj({0x51, 'k'})}}.bytes();
+        QTest::newRow("array count larger than the file") << Bplist{{obj({0xAF, 0x13, 0x40, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("data count larger than the file") << Bplist{{obj({0x4F, 0x12, 0x7F, 0xFF, 0xFF, 0xFF})}}.bytes();
+        QTest::newRow("utf16 count larger than the file") << Bplist{{obj({0x6F, 0x11, 0xFF, 0xFF})}}.bytes();
+        QTest::newRow("dict count larger than the file") << Bplist{{obj({0xDF, 0x10, 0xFF})}}.bytes();
+        QTest::newRow("count with a non-integer marker") << Bplist{{obj({0x5F, 0x51, 'x'})}}.bytes();
+        QTest::newRow("count marker at the end") << Bplist{{obj({0x5F})}}.bytes();
+        QTest::newRow("integer cut short") << Bplist{{obj({0x13, 1, 2})}}.bytes();
+        QTest::newRow("32-byte integer") << Bplist{{obj({0x15}) + QByteArray(32, '\0')}}.bytes();
+        QTest::newRow("16-byte integer beyond 64 bits") << Bplist{{obj({0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("2-byte real") << Bplist{{obj({0x21, 0, 0})}}.bytes();
+        QTest::newRow("date with 4 bytes") << Bplist{{obj({0x32, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("null") << Bplist{{obj({0x00})}}.bytes();
+        QTest::newRow("fill") << Bplist{{obj({0x0F})}}.bytes();
+        QTest::newRow("unused marker") << Bplist{{obj({0x70})}}.bytes();
+        QTest::newRow("ordered set") << Bplist{{obj({0xB0})}}.bytes();
+        QTest::newRow("non-ascii byte in an ascii string") << Bplist{{obj({0x51, 0xE9})}}.bytes();
+        QTest::newRow("uid above 32 bits") << Bplist{{obj({0x84, 1, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("integer key") << Bplist{{obj({0xD1, 1, 1}), obj({0x10, 1})}}.bytes();
+        QTest::newRow("container key") << Bplist{{obj({0xD1, 1, 2}), obj({0xA0}), obj({0x10, 1})}}.bytes();
+        QTest::newRow("null inside an array") << Bplist{{obj({0xA1, 1}), obj({0x00})}}.bytes();
+        QTest::newRow("nesting too deep") << nestedArrays(kMaxDepth + 2);
+
+        // Each array holds the next one twice: 2^40 values from 41 objects.
+        Bplist bomb;
+        for (int i = 0; i < 40; ++i)
+            bomb.objects.append(obj({0xA2, i + 1, i + 1}));
+        bomb.objects.append(obj({0xA0}));
+        QTest::newRow("shared containers expanding exponentially") << bomb.bytes();
+    }
+
+    void shouldRefuseMalformedInput()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(readBinary(bytes).isNone());
+    }
+
+    void shouldRefuseEveryTruncationOfAValidFile()
+    {
+        DictionaryPtr d = Dictionary::create();
+        d->set(u"NSServices"_s, Array::create({Value(u"a"_s), Value(1), Value(2.5)}));
+        const QByteArray bytes = writeBinary(d);
+        QVERIFY(readBinary(bytes).isDictionary());
+        for (qsizetype n = 0; n < bytes.size(); ++n)
+            QVERIFY2(readBinary(bytes.first(n)).isNone(), qPrintable(QString::number(n)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBinaryReader)
+#include "tst_binaryreader.moc"
