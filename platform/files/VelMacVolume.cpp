@@ -1,0 +1,135 @@
+#include "VelMacVolume.h"
+
+#include <QDir>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+struct Overrides {
+    QString root;
+    QString home;
+    QString volumeName;
+};
+
+QMutex overridesMutex;
+
+Overrides &overrides()
+{
+    static Overrides values;
+    return values;
+}
+
+QString overrideValue(QString Overrides::*member)
+{
+    QMutexLocker locker(&overridesMutex);
+    return overrides().*member;
+}
+
+void setOverrideValue(QString Overrides::*member, const QString &value)
+{
+    QMutexLocker locker(&overridesMutex);
+    overrides().*member = value;
+}
+
+QString cleanAbsolute(const QString &path)
+{
+    return QDir::cleanPath(QDir(path).absolutePath());
+}
+
+QString setting(QString Overrides::*member, const char *variable, const QString &fallback)
+{
+    QString value = overrideValue(member);
+    if (value.isEmpty())
+        value = qEnvironmentVariable(variable);
+    return value.isEmpty() ? fallback : value;
+}
+
+} // namespace
+
+QString VelMacVolume::root()
+{
+    return cleanAbsolute(setting(&Overrides::root, "VELMORA_ROOT", QStringLiteral("/")));
+}
+
+QString VelMacVolume::home()
+{
+    return cleanAbsolute(setting(&Overrides::home, "VELMORA_HOME", QDir::homePath()));
+}
+
+QString VelMacVolume::volumeName()
+{
+    return setting(&Overrides::volumeName, "VELMORA_VOLUME_NAME", QStringLiteral("Macintosh HD"));
+}
+
+void VelMacVolume::setRootOverride(const QString &root)
+{
+    setOverrideValue(&Overrides::root, root);
+}
+
+void VelMacVolume::setHomeOverride(const QString &home)
+{
+    setOverrideValue(&Overrides::home, home);
+}
+
+void VelMacVolume::setVolumeNameOverride(const QString &name)
+{
+    setOverrideValue(&Overrides::volumeName, name);
+}
+
+void VelMacVolume::clearOverrides()
+{
+    QMutexLocker locker(&overridesMutex);
+    overrides() = Overrides();
+}
+
+QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
+{
+    QStringList remaining;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        bool matched = false;
+        for (const auto &[option, setter] :
+             { std::pair{QStringLiteral("--root"), &VelMacVolume::setRootOverride},
+               std::pair{QStringLiteral("--home"), &VelMacVolume::setHomeOverride} }) {
+            if (argument == option && i + 1 < arguments.size()) {
+                setter(arguments.at(++i));
+                matched = true;
+            } else if (argument.startsWith(option + u'=')) {
+                setter(argument.mid(option.size() + 1));
+                matched = true;
+            }
+            if (matched)
+                break;
+        }
+        if (!matched)
+            remaining.append(argument);
+    }
+    return remaining;
+}
+
+QString VelMacVolume::macPath(const QString &macAbsolutePath)
+{
+    const QString base = root();
+    if (base == u'/')
+        return QDir::cleanPath(u'/' + macAbsolutePath);
+    return QDir::cleanPath(base + u'/' + macAbsolutePath);
+}
+
+QString VelMacVolume::expandTilde(const QString &path)
+{
+    if (path == u'~')
+        return home();
+    if (path.startsWith(u"~/"))
+        return home() + path.mid(1);
+    return path;
+}
+
+bool VelMacVolume::containsPath(const QString &path)
+{
+    const QString base = root();
+    const QString candidate = QDir::cleanPath(path);
+    if (base == u'/')
+        return candidate.startsWith(u'/');
+    return candidate == base || candidate.startsWith(base + u'/');
+}

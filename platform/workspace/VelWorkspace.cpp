@@ -1,0 +1,155 @@
+#include "VelWorkspace.h"
+
+#include "files/VelMacVolume.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+std::atomic<int> findApplicationsCalls = 0;
+std::atomic<int> updateDynamicServicesCalls = 0;
+
+bool isDirectory(const QByteArray &nativePath)
+{
+    struct stat info {};
+    return ::stat(nativePath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool hasAppExtension(const char *name, size_t length)
+{
+    return length > 4 && name[length - 4] == '.' && (name[length - 3] | 0x20) == 'a'
+        && (name[length - 2] | 0x20) == 'p' && (name[length - 1] | 0x20) == 'p';
+}
+
+// The names in a folder that may be folders (sorted, "." and ".." left
+// out). readdir's entry type saves a stat call for most entries, which
+// matters in application folders holding thousands of bundles.
+std::vector<QByteArray> candidateFolderNames(const QByteArray &folder)
+{
+    std::vector<QByteArray> names;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Symbolic links to folders count as the folder they name but are never
+// descended into, so that a link cannot lead the walk in circles.
+void collectApplications(const QByteArray &folder, bool recursive, QStringList &found, int depth)
+{
+    constexpr int kMaxFolderDepth = 64;
+    if (depth > kMaxFolderDepth)
+        return;
+    for (const QByteArray &name : candidateFolderNames(folder)) {
+        const QByteArray path = folder + '/' + name;
+        struct stat linkInfo {};
+        if (::lstat(path.constData(), &linkInfo) != 0)
+            continue;
+        const bool isLink = S_ISLNK(linkInfo.st_mode);
+        if (isLink ? !isDirectory(path) : !S_ISDIR(linkInfo.st_mode))
+            continue;
+        if (hasAppExtension(name.constData(), size_t(name.size())))
+            found.append(QFile::decodeName(path));
+        else if (recursive && !isLink
+                 && !VelWorkspace::hasPackageExtension(QFile::decodeName(name)))
+            collectApplications(path, recursive, found, depth + 1);
+    }
+}
+
+} // namespace
+
+bool VelWorkspace::hasPackageExtension(const QString &fileName)
+{
+    static const QStringList extensions
+        = { QStringLiteral("app"),       QStringLiteral("service"),   QStringLiteral("bundle"),
+            QStringLiteral("framework"), QStringLiteral("plugin"),    QStringLiteral("appex"),
+            QStringLiteral("xpc"),       QStringLiteral("prefpane"),  QStringLiteral("qlgenerator"),
+            QStringLiteral("mdimporter"), QStringLiteral("saver"),    QStringLiteral("component"),
+            QStringLiteral("kext"),      QStringLiteral("wdgt") };
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot <= 0)
+        return false;
+    const QStringView extension = QStringView(fileName).mid(dot + 1);
+    for (const QString &known : extensions) {
+        if (extension.compare(known, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool VelWorkspace::isFilePackageAtPath(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && hasPackageExtension(info.fileName());
+}
+
+bool VelWorkspace::isAliasFileAtPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return true;
+    if (!info.isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray magic = file.read(4);
+    return magic == "book" || magic == "alis";
+}
+
+QStringList VelWorkspace::allApplicationPaths()
+{
+    QStringList found;
+    const QStringList recursiveFolders
+        = { VelMacVolume::macPath(QStringLiteral("/Applications")),
+            VelMacVolume::macPath(QStringLiteral("/System/Applications")),
+            VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices")),
+            VelMacVolume::macPath(QStringLiteral("/Developer/Applications")),
+            VelMacVolume::expandTilde(QStringLiteral("~/Applications")) };
+    for (const QString &folder : recursiveFolders)
+        collectApplications(QFile::encodeName(folder), true, found, 0);
+
+    // Other volumes: only the top level of their Applications folder.
+    const QByteArray volumes = QFile::encodeName(VelMacVolume::macPath(QStringLiteral("/Volumes")));
+    for (const QByteArray &name : candidateFolderNames(volumes)) {
+        if (!name.startsWith('.'))
+            collectApplications(volumes + '/' + name + "/Applications", false, found, 0);
+    }
+    return found;
+}
+
+void VelWorkspace::findApplications()
+{
+    ++findApplicationsCalls;
+}
+
+int VelWorkspace::findApplicationsCallCount()
+{
+    return findApplicationsCalls;
+}
+
+void NSUpdateDynamicServices()
+{
+    ++updateDynamicServicesCalls;
+}
+
+int NSUpdateDynamicServicesCallCount()
+{
+    return updateDynamicServicesCalls;
+}
