@@ -10,11 +10,12 @@
 #include <files/VelDisplayNames.h>
 #include <log/VelLog.h>
 #include <plist/PropertyList.h>
-#include <util/VelDeepCopy.h>
 #include <util/VelDictionaryUtilities.h>
 #include <util/VelFormat.h>
 
 #include <QFile>
+
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -35,6 +36,19 @@ QString textOrEmpty(const std::optional<QString> &s)
 }
 
 } // namespace
+
+bool VelMayDeclareServices(QByteArrayView bytes)
+{
+    // Every source key ends in "NSServices". The key may also be spelt in
+    // UTF-16 (either byte order matches the pattern), through XML character
+    // references or through text escapes; any of those means: parse it.
+    static const QByteArrayView patterns[] = {"NSServices", {"N\0S\0S\0e\0r\0v\0i\0c\0e\0s", 19}, "&#", "\\"};
+    for (const QByteArrayView pattern : patterns) {
+        if (::memmem(bytes.data(), size_t(bytes.size()), pattern.data(), size_t(pattern.size())))
+            return true;
+    }
+    return false;
+}
 
 VelProviderPtr VelFileRepresentation::fileRepresentationWithPath(const QString &path)
 {
@@ -89,21 +103,31 @@ std::optional<QString> VelFileRepresentation::infoDictionaryPath() const
 
 DictionaryPtr VelFileRepresentation::infoDictionary()
 {
-    if (m_infoDictionary)
-        return m_infoDictionary;
+    if (!m_infoDictionary)
+        loadInfoDictionary(false);
+    return m_infoDictionary;
+}
+
+bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
+{
     const std::optional<QString> infoPath = infoDictionaryPath();
     if (!infoPath)
-        return nullptr;
-    m_infoDictionary = deeplyMutableDictionaryWithContentsOfFile(*infoPath);
+        return false;
+    QFile file(*infoPath);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (onlyIfItMayDeclareServices && file.error() == QFileDevice::NoError && !VelMayDeclareServices(bytes))
+        return false;
+    m_infoDictionary = plist::read(bytes).toDictionary();
     if (!m_infoDictionary)
         VelLog(QStringLiteral("could not parse info dictionary <%1>").arg(*infoPath));
-    return m_infoDictionary;
+    return bool(m_infoDictionary);
 }
 
 void VelFileRepresentation::discardInfoDictionary()
 {
     m_infoDictionary.reset();
     m_services.reset();
+    m_servicesMenuStringsPath.reset();
     m_servicesMenuStrings.clear();
 }
 
@@ -166,9 +190,11 @@ ArrayPtr VelFileRepresentation::services()
 
 ArrayPtr VelFileRepresentation::loadServices()
 {
-    const DictionaryPtr info = infoDictionary();
-    if (!info)
+    // Discovery asks every application for its services; a file that cannot
+    // declare any is not worth parsing.
+    if (!m_infoDictionary && !loadInfoDictionary(true))
         return nullptr;
+    const DictionaryPtr info = m_infoDictionary;
 
     const QString *sourceKey = nullptr;
     for (const QString *key : {&VelKey::AllServices, &VelKey::OldAllServices, &VelKey::Services}) {
@@ -220,10 +246,11 @@ std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::
 {
     if (!title)
         return std::nullopt;
-    const QString stringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
-    if (stringsPath.isEmpty())
+    if (!m_servicesMenuStringsPath)
+        m_servicesMenuStringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
+    if (m_servicesMenuStringsPath->isEmpty())
         return title;
-    const plist::Value table = m_servicesMenuStrings.contents(stringsPath);
+    const plist::Value table = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath);
     if (table.isNone())
         return title;
     const DictionaryPtr translations = table.toDictionary();

@@ -12,6 +12,7 @@
 
 #include <plist/PlistValue.h>
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,10 @@
 #include <optional>
 
 class VelBundle;
+
+// Whether the bytes of an Info.plist can hold a services list at all; false
+// only when no spelling of "NSServices" can be in them.
+[[nodiscard]] bool VelMayDeclareServices(QByteArrayView bytes);
 class VelFileRepresentation;
 using VelProviderPtr = std::shared_ptr<VelFileRepresentation>;
 
@@ -68,6 +73,9 @@ public:
     [[nodiscard]] plist::DictionaryPtr cleanedInfoDictionaryForSaving();
 
 private:
+    // Reads and parses the Info.plist; with the flag, a file that cannot
+    // declare services is left unparsed. Answers whether it was parsed.
+    bool loadInfoDictionary(bool onlyIfItMayDeclareServices);
     void discardInfoDictionary();
     [[nodiscard]] plist::ArrayPtr loadServices();
 
@@ -77,5 +85,8 @@ private:
     std::optional<bool> m_isSigned;
     plist::DictionaryPtr m_infoDictionary;
     plist::ArrayPtr m_services;
+    // Where ServicesMenu.strings lives ("" for nowhere), looked up once; the
+    // table re-reads the file itself when it changes.
+    std::optional<QString> m_servicesMenuStringsPath;
     VelStringsTable m_servicesMenuStrings;
 };

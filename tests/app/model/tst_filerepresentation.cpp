@@ -78,7 +78,7 @@ private slots:
     {
         VelTest::Volume volume;
         const QString path = volume.path(u"/Bad.app"_s);
-        const QString info = volume.writeFile(u"/Bad.app/Contents/Info.plist"_s, "<plist><array/></plist>");
+        const QString info = volume.writeFile(u"/Bad.app/Contents/Info.plist"_s, "<plist><array><string>NSServices</string></array></plist>");
         VelProviderPtr provider = providerAt(path);
         VelLogCapture log;
         QVERIFY(!provider->services());
@@ -88,6 +88,41 @@ private slots:
 
         volume.addProvider(u"/Bad.app"_s, {VelTest::entry(u"Now"_s)});
         QVERIFY(provider->services());
+    }
+
+    void onlyFilesThatMayDeclareServicesShouldBeParsedForServices_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("may");
+        QTest::newRow("xml key") << QByteArray("<dict><key>NSServices</key><array/></dict>") << true;
+        QTest::newRow("stored list") << QByteArray("<key>Quillfen.Korvane.AllNSServices</key>") << true;
+        QTest::newRow("utf-16 little endian") << QByteArray("N\0S\0S\0e\0r\0v\0i\0c\0e\0s\0", 20) << true;
+        QTest::newRow("utf-16 big endian") << QByteArray("\0N\0S\0S\0e\0r\0v\0i\0c\0e\0s", 20) << true;
+        QTest::newRow("character reference") << QByteArray("<key>NS&#83;ervices</key>") << true;
+        QTest::newRow("text escape") << QByteArray("{ \"NS\\123ervices\" = (); }") << true;
+        QTest::newRow("no services") << QByteArray("<dict><key>CFBundleName</key><string>X</string></dict>") << false;
+        QTest::newRow("another case") << QByteArray("<key>nsservices</key>") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void onlyFilesThatMayDeclareServicesShouldBeParsedForServices()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, may);
+        QCOMPARE(VelMayDeclareServices(bytes), may);
+    }
+
+    void unparsableFileShouldBeLoggedWhenAskedForItsDictionary()
+    {
+        VelTest::Volume volume;
+        const QString path = volume.path(u"/Broken.app"_s);
+        const QString info = volume.writeFile(u"/Broken.app/Contents/Info.plist"_s, "<plist><dict><key>A</key>");
+        VelLogCapture log;
+        VelProviderPtr provider = providerAt(path);
+        QVERIFY(!provider->services()); // cannot declare services: not parsed
+        QVERIFY(log.messages().isEmpty());
+        QVERIFY(!provider->infoDictionary());
+        QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
     }
 
     void sourceListShouldBeChosenInOrder()
