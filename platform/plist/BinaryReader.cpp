@@ -12,7 +12,8 @@
 //   INT64_MAX that way).
 // - A UID (keyed-archiver reference) reads as the dictionary {"CF$UID" = n},
 //   which is how CoreFoundation converts it to XML.
-// - Null and fill objects have no property-list value: the read fails.
+// - Null and fill objects have no property-list value, nor has a date that
+//   is not a finite number: the read fails.
 // - UTF-16 strings are kept unit by unit, lone surrogates included, as
 //   CoreFoundation keeps them.
 // - An object referenced twice (not a cycle) is decoded each time, so every
@@ -22,6 +23,7 @@
 
 #include "PropertyList.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -285,6 +287,8 @@ Value BinaryReader::readDate(quint64 pos, uchar info) const
     const quint64 bits = readBigEndian(m_data + pos + 1, 8);
     double seconds;
     std::memcpy(&seconds, &bits, 8);
+    if (!std::isfinite(seconds))
+        return {}; // names no moment; no other format could hold it
     return Value(plist::Date{seconds});
 }
 

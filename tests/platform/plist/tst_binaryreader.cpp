@@ -235,6 +235,8 @@ private slots:
         QTest::newRow("16-byte integer beyond 64 bits") << Bplist{{obj({0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
         QTest::newRow("2-byte real") << Bplist{{obj({0x21, 0, 0})}}.bytes();
         QTest::newRow("date with 4 bytes") << Bplist{{obj({0x32, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("date that is not a number") << Bplist{{obj({0x33, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF8})}}.bytes();
+        QTest::newRow("infinite date") << Bplist{{obj({0x33, 0x7F, 0xF0, 0, 0, 0, 0, 0, 0})}}.bytes();
         QTest::newRow("null") << Bplist{{obj({0x00})}}.bytes();
         QTest::newRow("fill") << Bplist{{obj({0x0F})}}.bytes();
         QTest::newRow("unused marker") << Bplist{{obj({0x70})}}.bytes();

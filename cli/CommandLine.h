@@ -1,0 +1,54 @@
+#pragma once
+
+// velmoractl's command line: global options, then a command and its
+// arguments. Each command group lives in its own file and registers a
+// function here.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <span>
+
+namespace velctl {
+
+// Exit statuses shared by every command.
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kUnknownItem = 3, kNotEditable = 4, kSaveFailed = 5 };
+
+struct GlobalOptions {
+    QString root; // --root DIR: the Mac volume
+    QString home; // --home DIR: the user's home folder
+    bool json = false;
+};
+
+struct Invocation {
+    GlobalOptions options;
+    QString command;
+    QStringList arguments;
+};
+
+using CommandFunction = int (*)(const GlobalOptions &options, const QStringList &arguments);
+
+struct Command {
+    const char *name;
+    const char *synopsis; // arguments, as shown in the usage text
+    CommandFunction run;
+};
+
+// Global options may come before or after the command; "--" ends them.
+// None when an option lacks its value or is unknown, or no command is named.
+[[nodiscard]] std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString *error);
+
+[[nodiscard]] std::span<const Command> commands();
+[[nodiscard]] QString usageText();
+
+// One line on standard error, prefixed with the program name.
+void printError(const QString &message);
+
+int runPlistCommand(const GlobalOptions &options, const QStringList &arguments);
+int runProvidersCommand(const GlobalOptions &options, const QStringList &arguments);
+int runServicesCommand(const GlobalOptions &options, const QStringList &arguments);
+int runMenuCommand(const GlobalOptions &options, const QStringList &arguments);
+int runStatusCommand(const GlobalOptions &options, const QStringList &arguments);
+
+} // namespace velctl
