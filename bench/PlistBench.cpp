@@ -6,5 +6,8 @@
 
 int main(int argc, char **argv)
 {
-    return bench::run(argc, argv, [](const QByteArray &bytes) { return !plist::readXml(bytes).isNone(); });
+    return bench::run(argc, argv, [](const QByteArray &bytes) {
+        const plist::Value v = bytes.startsWith("bplist00") ? plist::readBinary(bytes) : plist::readXml(bytes);
+        return !v.isNone();
+    });
 }

@@ -150,11 +150,12 @@ private:
     [[nodiscard]] Value readBoolean(const StartTag &start, bool value);
     [[nodiscard]] Value readScalar(const StartTag &start, Value (*convert)(QByteArrayView));
 
-    const char *m_p;
-    const char *m_end;
     [[nodiscard]] std::vector<Dictionary::Entry> &gatheredEntries(int depth);
     [[nodiscard]] std::vector<Value> &gatheredItems(int depth);
 
+    const char *m_p;
+    const char *m_end;
+    // Text with references or CDATA sections, once resolved.
     QByteArray m_scratch;
     // Deques, so that growing them for a deeper level leaves the vectors of
     // the levels above where they are.

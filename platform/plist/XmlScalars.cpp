@@ -143,10 +143,7 @@ Value dateFromText(QByteArrayView text)
 
 Value dataFromText(QByteArrayView text)
 {
-    std::optional<QByteArray> bytes = base64::decode(text);
-    if (!bytes)
-        return {};
-    return Value::fromData(std::move(*bytes));
+    return Value::fromData(base64::decode(text));
 }
 
 } // namespace plist::xml

@@ -17,7 +17,7 @@ namespace plist::xml {
 [[nodiscard]] Value realFromText(QByteArrayView text);
 // YYYY-MM-DDTHH:MM:SSZ in UTC.
 [[nodiscard]] Value dateFromText(QByteArrayView text);
-// Base64, white space anywhere.
+// Base64; never none, since CoreFoundation skips what is not base64.
 [[nodiscard]] Value dataFromText(QByteArrayView text);
 
 } // namespace plist::xml
