@@ -23,6 +23,9 @@
 
 #include "PropertyList.h"
 
+#include <QtEndian>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -42,12 +45,40 @@ struct Trailer {
     quint64 offsetTableOffset = 0;
 };
 
-quint64 readBigEndian(const uchar *p, int size)
+Q_ALWAYS_INLINE quint64 readBigEndian(const uchar *p, int size)
 {
+    switch (size) {
+    case 1:
+        return p[0];
+    case 2:
+        return qFromBigEndian<quint16>(p);
+    case 4:
+        return qFromBigEndian<quint32>(p);
+    case 8:
+        return qFromBigEndian<quint64>(p);
+    default:
+        break;
+    }
     quint64 v = 0;
     for (int i = 0; i < size; ++i)
         v = (v << 8) | p[i];
     return v;
+}
+
+bool isAscii(const uchar *p, quint64 count)
+{
+    quint64 i = 0;
+    for (; i + 8 <= count; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < count; ++i) {
+        if (p[i] >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 class BinaryReader {
@@ -86,21 +117,22 @@ private:
     [[nodiscard]] Value readReal(quint64 pos, uchar info) const;
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
-    [[nodiscard]] Value readAsciiString(quint64 pos, uchar info) const;
-    [[nodiscard]] Value readUtf16String(quint64 pos, uchar info) const;
+    [[nodiscard]] QString readString(quint64 ref, bool *ok);
+    [[nodiscard]] QString decodeString(quint64 pos, bool *ok) const;
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
-    [[nodiscard]] bool isStringObject(quint64 ref) const;
 
     const uchar *m_data;
     quint64 m_size;
     Trailer m_t;
-    std::vector<bool> m_inProgress; // containers on the path being decoded
-    // Scalars already decoded, by object: 0 or an index + 1 into m_scalars.
-    // Four bytes per object keeps a hostile object count cheap.
-    std::vector<quint32> m_scalarSlot;
-    std::vector<Value> m_scalars;
+    // Per object: kOnPath while a container is being decoded (a cycle when it
+    // comes up again), or for a string already decoded its index + 1 in
+    // m_strings: keys repeat in every dictionary of a kind, and sharing them
+    // saves an allocation each. Four bytes per object keep a hostile count cheap.
+    static constexpr quint32 kOnPath = 0xFFFFFFFF;
+    std::vector<quint32> m_objectState;
+    std::vector<QString> m_strings;
     quint64 m_budget = 0;
 };
 
@@ -108,8 +140,8 @@ Value BinaryReader::read()
 {
     if (!readTrailer())
         return {};
-    m_inProgress.assign(size_t(m_t.objectCount), false);
-    m_scalarSlot.assign(size_t(m_t.objectCount), 0);
+    m_objectState.assign(size_t(m_t.objectCount), 0);
+    m_strings.reserve(size_t(std::min<quint64>(m_t.objectCount, 4096)));
     m_budget = m_size;
     return readObject(m_t.topObject, 0);
 }
@@ -186,30 +218,27 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     quint64 pos = 0;
     if (!objectOffset(ref, &pos))
         return {};
-    if (const quint32 slot = m_scalarSlot[size_t(ref)])
-        return m_scalars[slot - 1];
-
     const uchar marker = m_data[pos];
     switch (marker >> 4) {
+    case kAsciiString:
+    case kUtf16String: {
+        bool ok = false;
+        QString s = readString(ref, &ok);
+        return ok ? Value(std::move(s)) : Value();
+    }
     case kArray:
     case kSet:
     case kDictionary: {
-        if (m_inProgress[size_t(ref)])
+        if (m_objectState[size_t(ref)] == kOnPath)
             return {}; // a container that contains itself
-        m_inProgress[size_t(ref)] = true;
+        m_objectState[size_t(ref)] = kOnPath;
         Value v = marker >> 4 == kDictionary ? readDictionary(pos, marker & 0xF, depth)
                                              : readArray(pos, marker & 0xF, depth);
-        m_inProgress[size_t(ref)] = false;
+        m_objectState[size_t(ref)] = 0;
         return v;
     }
-    default: {
-        Value v = readScalar(pos, marker);
-        if (!v.isNone() && !v.isDictionary()) { // a UID reads as a new dictionary each time
-            m_scalars.push_back(v);
-            m_scalarSlot[size_t(ref)] = quint32(m_scalars.size());
-        }
-        return v;
-    }
+    default:
+        return readScalar(pos, marker);
     }
 }
 
@@ -229,10 +258,6 @@ Value BinaryReader::readScalar(quint64 pos, uchar marker)
         return readDate(pos, info);
     case kData:
         return readData(pos, info);
-    case kAsciiString:
-        return readAsciiString(pos, info);
-    case kUtf16String:
-        return readUtf16String(pos, info);
     case kUid:
         return readUid(pos, info);
     default:
@@ -300,30 +325,49 @@ Value BinaryReader::readData(quint64 pos, uchar info) const
     return Value::fromData(QByteArray(reinterpret_cast<const char *>(m_data + pos), qsizetype(count)));
 }
 
-Value BinaryReader::readAsciiString(quint64 pos, uchar info) const
+// A string object, from the cache when it was decoded before. The caller
+// has checked the reference and the budget.
+QString BinaryReader::readString(quint64 ref, bool *ok)
 {
-    quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos))
-        return {};
-    const uchar *p = m_data + pos;
-    for (quint64 i = 0; i < count; ++i) {
-        if (p[i] >= 0x80)
-            return {};
+    const quint32 state = m_objectState[size_t(ref)];
+    if (state != 0 && state != kOnPath) {
+        *ok = true;
+        return m_strings[state - 1];
     }
-    return Value(QString::fromLatin1(reinterpret_cast<const char *>(p), qsizetype(count)));
+    quint64 pos = 0;
+    *ok = objectOffset(ref, &pos);
+    if (!*ok)
+        return {};
+    QString s = decodeString(pos, ok);
+    if (*ok) {
+        m_strings.push_back(s);
+        m_objectState[size_t(ref)] = quint32(m_strings.size());
+    }
+    return s;
 }
 
-Value BinaryReader::readUtf16String(quint64 pos, uchar info) const
+QString BinaryReader::decodeString(quint64 pos, bool *ok) const
 {
+    *ok = false;
+    const uchar kind = m_data[pos] >> 4;
     quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / 2)
+    if ((kind != kAsciiString && kind != kUtf16String) || !readCount(&pos, m_data[pos] & 0xF, &count))
+        return {};
+    const uchar *p = m_data + pos;
+    if (kind == kAsciiString) {
+        if (count > bytesLeft(pos) || !isAscii(p, count))
+            return {};
+        *ok = true;
+        return QString::fromLatin1(reinterpret_cast<const char *>(p), qsizetype(count));
+    }
+    if (count > bytesLeft(pos) / 2)
         return {};
     QString s(qsizetype(count), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(s.data());
-    const uchar *p = m_data + pos;
+    char16_t *units = reinterpret_cast<char16_t *>(s.data());
     for (quint64 i = 0; i < count; ++i)
-        out[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
-    return Value(std::move(s));
+        units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
+    *ok = true;
+    return s;
 }
 
 Value BinaryReader::readUid(quint64 pos, uchar info) const
@@ -355,15 +399,6 @@ Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
     return array;
 }
 
-bool BinaryReader::isStringObject(quint64 ref) const
-{
-    quint64 pos = 0;
-    if (!objectOffset(ref, &pos))
-        return false;
-    const uchar kind = m_data[pos] >> 4;
-    return kind == kAsciiString || kind == kUtf16String;
-}
-
 Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
 {
     quint64 count = 0;
@@ -374,13 +409,17 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
     const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
-        if (!isStringObject(keyRef))
+        if (keyRef >= m_t.objectCount || m_budget == 0)
             return {};
-        const Value key = readObject(keyRef, depth + 1);
+        bool ok = false;
+        const QString key = readString(keyRef, &ok);
+        if (!ok)
+            return {};
+        --m_budget;
         Value value = readObject(refAt(valuesPos, i), depth + 1);
-        if (key.isNone() || value.isNone())
+        if (value.isNone())
             return {};
-        dict->set(*key.asString(), std::move(value));
+        dict->set(key, std::move(value));
     }
     return dict;
 }

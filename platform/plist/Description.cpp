@@ -10,9 +10,11 @@
 // A container nested at level n opens after n * 4 spaces (hence the wide gap
 // after "="), its entries sit one level deeper, dictionary keys are sorted.
 // Inside containers a string (or date) is quoted when it is empty or holds
-// anything but letters, digits and _$/:.-, and then non-ASCII characters are
-// written as \Uxxxx. Booleans print as 1 and 0, data as hex in groups of four bytes,
-// dates as "yyyy-MM-dd HH:mm:ss +0000". A value on its own prints bare.
+// anything but ASCII letters, digits, _ and $ ("com.apple.Safari" and "1.0"
+// are quoted, as on the Mac, and a leading // can never pass for a comment),
+// and then non-ASCII characters are written as \Uxxxx. Booleans print as 1
+// and 0, data as hex in groups of four bytes, dates as
+// "yyyy-MM-dd HH:mm:ss +0000". A value on its own prints bare.
 
 #include "PropertyList.h"
 
@@ -31,7 +33,7 @@ bool needsQuotes(const QString &s)
     for (const QChar qc : s) {
         const char16_t c = qc.unicode();
         const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-            || c == u'_' || c == u'$' || c == u'/' || c == u':' || c == u'.' || c == u'-';
+            || c == u'_' || c == u'$';
         if (!plain)
             return true;
     }

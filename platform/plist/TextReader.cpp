@@ -72,7 +72,9 @@ QString decodeText(QByteArrayView bytes, bool *ok)
     if (!utf16) {
         if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
             skip = 3;
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // Only the first mark is one; Qt would drop a second one too.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder.decode(bytes.sliced(skip));
         *ok = !decoder.hasError();
         return text;

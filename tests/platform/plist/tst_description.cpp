@@ -33,7 +33,10 @@ private slots:
     {
         QTest::addColumn<QString>("string");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("plain") << u"com.apple.Safari-1_$/:"_s << u"com.apple.Safari-1_$/:"_s;
+        QTest::newRow("plain") << u"NSString_Pboard$Type9"_s << u"NSString_Pboard$Type9"_s;
+        QTest::newRow("bundle identifier") << u"com.apple.Safari"_s << u"\"com.apple.Safari\""_s;
+        QTest::newRow("version") << u"1.0"_s << u"\"1.0\""_s;
+        QTest::newRow("slashes that would start a comment") << u"//x"_s << u"\"//x\""_s;
         QTest::newRow("empty") << QString() << u"\"\""_s;
         QTest::newRow("space") << u"Open File"_s << u"\"Open File\""_s;
         QTest::newRow("quote and backslash") << u"a\"b\\c"_s << u"\"a\\\"b\\\\c\""_s;

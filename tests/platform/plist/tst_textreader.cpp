@@ -78,6 +78,8 @@ private slots:
         QTest::newRow("strings file ends at text that is no key") << "\"a\" = \"b\"; }"_ba
                                                                   << dict({{u"a"_s, u"b"_s}});
         QTest::newRow("utf-8 with bom") << "\xEF\xBB\xBF\"k\" = \"\xC3\xA9\";"_ba << dict({{u"k"_s, u"é"_s}});
+        QTest::newRow("only the first byte-order mark is dropped")
+            << "\xEF\xBB\xBF\"\xEF\xBB\xBFk\" = v;"_ba << dict({{u"\uFEFFk"_s, u"v"_s}});
         QTest::newRow("utf-16le with bom") << utf16(u"\"k\" = \"é🔗\";"_s, false, true)
                                            << dict({{u"k"_s, u"é🔗"_s}});
         QTest::newRow("utf-16be with bom") << utf16(u"\"k\" = \"é\";"_s, true, true) << dict({{u"k"_s, u"é"_s}});
