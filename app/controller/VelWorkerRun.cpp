@@ -1,11 +1,12 @@
 #include "VelWorkerRun.h"
 
+#include "util/VelPathUtilities.h"
+
 #include <authorization/VelAuthorization.h>
+#include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -16,15 +17,6 @@ const QString &supportFolderName()
 {
     static const QString name = QStringLiteral("/Library/Application Support");
     return name;
-}
-
-// Creates the one folder when it is missing; the parent must exist.
-bool checkFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    return !info.exists() && QDir().mkdir(path);
 }
 
 // The worker trusts the list only when neither group nor others could have
@@ -66,8 +58,7 @@ qint64 followOutput(QProcess &worker, const plist::Array &changeList, const VelW
 
 VelWorkerRunPlaces VelWorkerRunPlaces::standard()
 {
-    const QString resources = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../Resources"));
-    return {resources + QStringLiteral("/TidyWorker"), VelHomeDirectory()};
+    return {VelBundle::mainBundle().resourcePath() + QStringLiteral("/TidyWorker"), VelHomeDirectory()};
 }
 
 QStringList VelPathsToWrite(const plist::Array &changeList)
