@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum class ListProblem { GroupWritable, OthersWritable, HardLinked, SymbolicLink, Folder, TooLarge, ForeignOwner };
+enum class ListProblem { GroupWritable, OthersWritable, HardLinked, SymbolicLink, Folder, Fifo, TooLarge, ForeignOwner };
 Q_DECLARE_METATYPE(ListProblem)
 
 class TestChangeListChecks : public QObject {
@@ -46,6 +46,7 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList_data()
     QTest::newRow("hard-linked") << ListProblem::HardLinked << "2 hard links";
     QTest::newRow("symbolic link") << ListProblem::SymbolicLink << "is a symbolic link";
     QTest::newRow("folder") << ListProblem::Folder << "not a regular file";
+    QTest::newRow("FIFO, which must not stall the worker") << ListProblem::Fifo << "not a regular file";
     QTest::newRow("too large") << ListProblem::TooLarge << "too large";
     QTest::newRow("foreign owner") << ListProblem::ForeignOwner << "owned by uid 4321";
 }
@@ -73,6 +74,10 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList()
         break;
     case ListProblem::Folder:
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        break;
+    case ListProblem::Fifo:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(f.listPath.constData(), 0600), 0);
         break;
     case ListProblem::TooLarge: {
         // Still a valid list, so only the size can refuse it.
