@@ -1,10 +1,10 @@
 #include "VelWorkerRun.h"
 
 #include <authorization/VelAuthorization.h>
+#include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -66,8 +66,9 @@ qint64 followOutput(QProcess &worker, const plist::Array &changeList, const VelW
 
 VelWorkerRunPlaces VelWorkerRunPlaces::standard()
 {
-    const QString resources = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../Resources"));
-    return {resources + QStringLiteral("/TidyWorker"), VelHomeDirectory()};
+    // The main bundle is found from the running program, also for
+    // velmoractl and the tests, which run beside the application bundle.
+    return {VelBundle::mainBundle().resourcePath() + QStringLiteral("/TidyWorker"), VelHomeDirectory()};
 }
 
 QStringList VelPathsToWrite(const plist::Array &changeList)
