@@ -285,6 +285,44 @@ private slots:
         QCOMPARE(signedRun.exitCode, 4);
         QVERIFY(signedRun.err.contains("Edit Signed Applications"));
     }
+
+    void editsShouldBeSavedThroughTheWorker()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        QProcessEnvironment direct = QProcessEnvironment::systemEnvironment();
+        direct.insert(u"VELMORA_AUTHORIZATION"_s, u"direct"_s);
+        const Run saved = volume.run({u"disable"_s, u"Mail"_s, u"Mail/Send File"_s}, direct);
+        QCOMPARE(saved.exitCode, 0);
+        QCOMPARE(saved.out, QByteArray("saved 1 provider\n"));
+        const Run after = volume.run({u"--json"_s, u"services"_s, u"Mail"_s});
+        QCOMPARE(serviceTitled(after.json()[u"services"].toArray(), u"Mail -> Send File"_s)[u"enabled"].toBool(), false);
+
+        const Run json = volume.run({u"--json"_s, u"revert"_s}, direct);
+        QCOMPARE(json.exitCode, 0);
+        QCOMPARE(json.json()[u"result"].toString(), u"saved"_s);
+        QCOMPARE(json.json()[u"entries"].toInt(), 4); // Mail, Notes, Clipper and Stickies go back
+        QCOMPARE(json.json()[u"confirmed"].toInt(), 4);
+        QCOMPARE(volume.run({u"status"_s}).out, QByteArray("33 services\n"));
+
+        QProcessEnvironment deny = QProcessEnvironment::systemEnvironment();
+        deny.insert(u"VELMORA_AUTHORIZATION"_s, u"deny"_s);
+        const Run denied = volume.run({u"--json"_s, u"disable-all"_s, u"Finder"_s}, deny);
+        QCOMPARE(denied.exitCode, 5);
+        QCOMPARE(denied.json()[u"result"].toString(), u"not-authorized"_s);
+        QCOMPARE(denied.json()[u"entries"].toInt(), 1);
+        QCOMPARE(denied.json()[u"confirmed"].toInt(), 0);
+        QVERIFY(!denied.err.isEmpty());
+    }
+
+    void savingWithNothingChangedShouldSaySo()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run run = volume.run({u"enable"_s, u"Mail"_s, u"Mail/Send File"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("nothing to save\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogueCommands)
