@@ -4,8 +4,8 @@
 #include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
+#include <util/VelPathUtilities.h>
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -16,15 +16,6 @@ const QString &supportFolderName()
 {
     static const QString name = QStringLiteral("/Library/Application Support");
     return name;
-}
-
-// Creates the one folder when it is missing; the parent must exist.
-bool checkFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    return !info.exists() && QDir().mkdir(path);
 }
 
 // The worker trusts the list only when neither group nor others could have
