@@ -54,6 +54,7 @@ private slots:
     void shouldCountOnlyWhatTheWorkerConfirmed();
     void shouldWriteListNobodyElseMayWrite();
     void shouldListBundleContentsAndInfoPlistAsPathsToWrite();
+    void shouldFindWorkerInResourcesOfApplicationBundle();
 
 private:
     // Bundles with Info.plist files and the change list that disables
@@ -231,6 +232,16 @@ void TestVelWorkerRun::shouldListBundleContentsAndInfoPlistAsPathsToWrite()
 
     QCOMPARE(VelPathsToWrite(*list), (QStringList{bundle, bundle + QStringLiteral("/Contents"),
                                                   bundle + QStringLiteral("/Contents/Info.plist")}));
+}
+
+void TestVelWorkerRun::shouldFindWorkerInResourcesOfApplicationBundle()
+{
+    if (qEnvironmentVariableIsSet("VELMORA_BUNDLE"))
+        QSKIP("the main bundle is named from outside");
+
+    // The tests live beside Velmora.app in the build tree.
+    QCOMPARE(QFileInfo(VelWorkerRunPlaces::standard().workerPath).canonicalFilePath(),
+             QFileInfo(kWorker).canonicalFilePath());
 }
 
 QTEST_GUILESS_MAIN(TestVelWorkerRun)
