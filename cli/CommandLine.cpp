@@ -7,6 +7,10 @@ namespace velctl {
 namespace {
 
 constexpr Command kCommands[] = {
+    {"providers", "", &runProvidersCommand},
+    {"services", "PROVIDER", &runServicesCommand},
+    {"menu", "", &runMenuCommand},
+    {"status", "", &runStatusCommand},
     {"plist", "FILE", &runPlistCommand},
 };
 

@@ -13,7 +13,7 @@
 namespace velctl {
 
 // Exit statuses shared by every command.
-enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kUnknownItem = 3, kNotEditable = 4, kSaveFailed = 5 };
 
 struct GlobalOptions {
     QString root; // --root DIR: the Mac volume
@@ -46,5 +46,9 @@ struct Command {
 void printError(const QString &message);
 
 int runPlistCommand(const GlobalOptions &options, const QStringList &arguments);
+int runProvidersCommand(const GlobalOptions &options, const QStringList &arguments);
+int runServicesCommand(const GlobalOptions &options, const QStringList &arguments);
+int runMenuCommand(const GlobalOptions &options, const QStringList &arguments);
+int runStatusCommand(const GlobalOptions &options, const QStringList &arguments);
 
 } // namespace velctl

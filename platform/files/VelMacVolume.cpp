@@ -45,6 +45,23 @@ QString setting(QString Overrides::*member, const char *variable, const QString 
     return value.isEmpty() ? fallback : value;
 }
 
+// An absolute, clean form of a Mac path in which ".." stops at the top, so
+// that the path cannot lead out of the volume (QDir::cleanPath keeps a
+// leading "/..").
+QString cleanMacPath(const QString &path)
+{
+    QStringList kept;
+    for (const QString &component : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (component == u"..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+        } else if (component != u".") {
+            kept.append(component);
+        }
+    }
+    return u'/' + kept.join(u'/');
+}
+
 } // namespace
 
 QString VelMacVolume::root()
@@ -110,10 +127,9 @@ QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
 
 QString VelMacVolume::macPath(const QString &macAbsolutePath)
 {
+    const QString macPath = cleanMacPath(macAbsolutePath);
     const QString base = root();
-    if (base == u'/')
-        return QDir::cleanPath(u'/' + macAbsolutePath);
-    return QDir::cleanPath(base + u'/' + macAbsolutePath);
+    return base == u'/' ? macPath : (macPath == u'/' ? base : base + macPath);
 }
 
 QString VelMacVolume::expandTilde(const QString &path)

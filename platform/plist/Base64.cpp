@@ -35,32 +35,30 @@ void appendIndent(QByteArray &out, int indent)
 
 } // namespace
 
-std::optional<QByteArray> decode(QByteArrayView text)
+QByteArray decode(QByteArrayView text)
 {
     QByteArray out;
     out.reserve(text.size() / 4 * 3 + 3);
     uint32_t accumulator = 0;
-    int bits = 0;
+    int count = 0;
     int padding = 0;
     for (const char c : text) {
         const int8_t v = kDecode[uint8_t(c)];
-        if (v == kSpace)
-            continue;
-        if (v == kPadding) {
+        if (v == kPadding)
             ++padding;
+        else if (v != kSpace)
+            padding = 0;
+        if (v < 0 && v != kPadding)
             continue;
-        }
-        if (v == kInvalid || padding > 0)
-            return std::nullopt;
-        accumulator = (accumulator << 6) | uint32_t(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.append(char((accumulator >> bits) & 0xff));
+        accumulator = (accumulator << 6) | uint32_t(v < 0 ? 0 : v);
+        if (++count % 4 == 0) {
+            out.append(char(accumulator >> 16));
+            if (padding < 2)
+                out.append(char(accumulator >> 8));
+            if (padding < 1)
+                out.append(char(accumulator));
         }
     }
-    if (padding > 2)
-        return std::nullopt;
     return out;
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 
-// Base64 as XML property lists hold data: decoding skips white space
-// anywhere, encoding breaks lines the way the Mac's writer does.
+// Base64 as XML property lists hold data, read and written the way
+// CoreFoundation does.
 
 #include <QByteArray>
 #include <QByteArrayView>
 
-#include <optional>
-
 namespace plist::base64 {
 
-// None when a character other than the alphabet, '=' padding at the end or
-// white space appears.
-[[nodiscard]] std::optional<QByteArray> decode(QByteArrayView text);
+// Characters outside the alphabet are skipped, white space included; '='
+// counts as a zero digit whose bytes are left out; an incomplete group at the
+// end is dropped.
+[[nodiscard]] QByteArray decode(QByteArrayView text);
 
 // Appends the encoded bytes as lines, each preceded by `indent` tabs and
 // ended by a newline. Lines hold 76 characters minus eight per tab, with the

@@ -1,15 +1,15 @@
 // The XML property-list reader: one pass over the raw UTF-8 bytes, reading
 // exactly the markup CoreFoundation reads. Anything else answers none.
 
-#include "Base64.h"
-#include "GregorianDate.h"
 #include "PropertyList.h"
+#include "XmlScalars.h"
 
-#include <cctype>
 #include <charconv>
-#include <cmath>
+#include <deque>
 #include <cstring>
-#include <limits>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace plist {
 
@@ -27,40 +27,48 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool startsWith(const char *p, const char *end, QByteArrayView prefix)
+// With the prefix's length known at compile time the comparison is inlined.
+template<size_t N>
+bool startsWith(const char *p, const char *end, const char (&prefix)[N])
 {
-    return end - p >= prefix.size() && std::memcmp(p, prefix.data(), size_t(prefix.size())) == 0;
+    return end - p >= qsizetype(N - 1) && std::memcmp(p, prefix, N - 1) == 0;
+}
+
+template<size_t N>
+bool isName(QByteArrayView name, const char (&word)[N])
+{
+    return std::memcmp(name.data(), word, N - 1) == 0;
 }
 
 Tag tagFromName(QByteArrayView name)
 {
     switch (name.size()) {
     case 3:
-        return name == "key" ? Tag::Key : Tag::Unknown;
+        return isName(name, "key") ? Tag::Key : Tag::Unknown;
     case 4:
-        if (name == "dict")
+        if (isName(name, "dict"))
             return Tag::Dict;
-        if (name == "real")
+        if (isName(name, "real"))
             return Tag::Real;
-        if (name == "true")
+        if (isName(name, "true"))
             return Tag::True;
-        if (name == "date")
+        if (isName(name, "date"))
             return Tag::Date;
-        if (name == "data")
+        if (isName(name, "data"))
             return Tag::Data;
         return Tag::Unknown;
     case 5:
-        if (name == "array")
+        if (isName(name, "array"))
             return Tag::Array;
-        if (name == "plist")
+        if (isName(name, "plist"))
             return Tag::Plist;
-        if (name == "false")
+        if (isName(name, "false"))
             return Tag::False;
         return Tag::Unknown;
     case 6:
-        return name == "string" ? Tag::String : Tag::Unknown;
+        return isName(name, "string") ? Tag::String : Tag::Unknown;
     case 7:
-        return name == "integer" ? Tag::Integer : Tag::Unknown;
+        return isName(name, "integer") ? Tag::Integer : Tag::Unknown;
     }
     return Tag::Unknown;
 }
@@ -96,15 +104,6 @@ QByteArrayView tagName(Tag tag)
     return {};
 }
 
-QByteArrayView trimmed(QByteArrayView text)
-{
-    while (!text.isEmpty() && isSpace(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isSpace(text.back()))
-        text.chop(1);
-    return text;
-}
-
 void appendUtf8(QByteArray &out, char32_t c)
 {
     if (c < 0x80) {
@@ -122,128 +121,6 @@ void appendUtf8(QByteArray &out, char32_t c)
         out.append(char(0x80 | ((c >> 6) & 0x3f)));
         out.append(char(0x80 | (c & 0x3f)));
     }
-}
-
-// --- Scalars ----------------------------------------------------------------
-
-Value integerFromText(QByteArrayView text)
-{
-    text = trimmed(text);
-    bool negative = false;
-    if (!text.isEmpty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text = text.sliced(1);
-    }
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text = text.sliced(2);
-    }
-    if (text.isEmpty())
-        return {};
-    quint64 magnitude = 0;
-    const auto [rest, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-    if (error != std::errc() || rest != text.data() + text.size())
-        return {};
-    if (!negative)
-        return Value::fromUnsigned(magnitude);
-    constexpr quint64 kMinMagnitude = quint64(std::numeric_limits<qint64>::max()) + 1;
-    if (magnitude > kMinMagnitude)
-        return {};
-    return Value(magnitude == kMinMagnitude ? std::numeric_limits<qint64>::min() : -qint64(magnitude));
-}
-
-bool equalsIgnoringCase(QByteArrayView text, QByteArrayView lowerWord)
-{
-    if (text.size() != lowerWord.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z' ? char(c + 32) : c) != lowerWord[i])
-            return false;
-    }
-    return true;
-}
-
-Value realFromText(QByteArrayView text)
-{
-    text = trimmed(text);
-    double sign = 1;
-    QByteArrayView unsignedText = text;
-    if (!text.isEmpty() && (text.front() == '-' || text.front() == '+')) {
-        sign = text.front() == '-' ? -1 : 1;
-        unsignedText = text.sliced(1);
-    }
-    if (equalsIgnoringCase(unsignedText, "nan"))
-        return std::numeric_limits<double>::quiet_NaN();
-    if (equalsIgnoringCase(unsignedText, "inf") || equalsIgnoringCase(unsignedText, "infinity"))
-        return sign * std::numeric_limits<double>::infinity();
-    // from_chars takes no '+' and would read "inf" or "nan(…)" by itself.
-    if (unsignedText.isEmpty() || !(std::isdigit(uchar(unsignedText.front())) || unsignedText.front() == '.'))
-        return {};
-    double d = 0;
-    const char *first = text.front() == '+' ? unsignedText.data() : text.data();
-    const char *last = text.data() + text.size();
-    const auto [rest, error] = std::from_chars(first, last, d);
-    if (error != std::errc() || rest != last)
-        return {};
-    return d;
-}
-
-bool readDigits(QByteArrayView &text, int count, int &value)
-{
-    if (text.size() < count)
-        return false;
-    value = 0;
-    for (int i = 0; i < count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    text = text.sliced(count);
-    return true;
-}
-
-bool readSeparator(QByteArrayView &text, char c)
-{
-    if (text.isEmpty() || text.front() != c)
-        return false;
-    text = text.sliced(1);
-    return true;
-}
-
-// YYYY-MM-DDTHH:MM:SSZ; the year may carry a minus sign, as the writer
-// gives years before 1 ("-001").
-Value dateFromText(QByteArrayView text)
-{
-    text = trimmed(text);
-    GregorianDate date;
-    const bool negative = readSeparator(text, '-');
-    qsizetype yearDigits = 0;
-    while (yearDigits < text.size() && text[yearDigits] >= '0' && text[yearDigits] <= '9')
-        ++yearDigits;
-    int year = 0;
-    if (yearDigits < 1 || yearDigits > 8 || !readDigits(text, int(yearDigits), year))
-        return {};
-    date.year = negative ? -year : year;
-    if (!readSeparator(text, '-') || !readDigits(text, 2, date.month) || !readSeparator(text, '-')
-        || !readDigits(text, 2, date.day) || !readSeparator(text, 'T')
-        || !readDigits(text, 2, date.hour) || !readSeparator(text, ':')
-        || !readDigits(text, 2, date.minute) || !readSeparator(text, ':')
-        || !readDigits(text, 2, date.second) || !readSeparator(text, 'Z') || !text.isEmpty())
-        return {};
-    const std::optional<double> seconds = date.secondsSinceReferenceDate();
-    if (!seconds)
-        return {};
-    return plist::Date{*seconds};
-}
-
-Value dataFromText(QByteArrayView text)
-{
-    std::optional<QByteArray> bytes = base64::decode(text);
-    if (!bytes)
-        return {};
-    return Value::fromData(std::move(*bytes));
 }
 
 // --- Markup -----------------------------------------------------------------
@@ -265,6 +142,7 @@ private:
     [[nodiscard]] bool readCharacterData(Tag tag, QByteArrayView &text);
     [[nodiscard]] bool appendReference(QByteArray &out);
     [[nodiscard]] bool readString(const StartTag &start, QString &out);
+    [[nodiscard]] bool readKey(QString &out);
 
     [[nodiscard]] Value readValue(const StartTag &start, int depth);
     [[nodiscard]] Value readDictionary(const StartTag &start, int depth);
@@ -272,9 +150,17 @@ private:
     [[nodiscard]] Value readBoolean(const StartTag &start, bool value);
     [[nodiscard]] Value readScalar(const StartTag &start, Value (*convert)(QByteArrayView));
 
+    [[nodiscard]] std::vector<Dictionary::Entry> &gatheredEntries(int depth);
+    [[nodiscard]] std::vector<Value> &gatheredItems(int depth);
+
     const char *m_p;
     const char *m_end;
+    // Text with references or CDATA sections, once resolved.
     QByteArray m_scratch;
+    // Deques, so that growing them for a deeper level leaves the vectors of
+    // the levels above where they are.
+    std::deque<std::vector<Dictionary::Entry>> m_entries;
+    std::deque<std::vector<Value>> m_items;
 };
 
 Value XmlParser::readDocument()
@@ -342,6 +228,8 @@ bool XmlParser::skipMisc()
     for (;;) {
         while (m_p < m_end && isSpace(*m_p))
             ++m_p;
+        if (m_end - m_p < 2 || *m_p != '<' || (m_p[1] != '!' && m_p[1] != '?'))
+            return true;
         if (startsWith(m_p, m_end, "<!--")) {
             m_p += 4;
             if (!skipPast("-->"))
@@ -490,6 +378,29 @@ bool XmlParser::appendReference(QByteArray &out)
     return true;
 }
 
+// The same keys come back in file after file, so their strings are kept and
+// shared rather than decoded and allocated again.
+QString internedKey(QByteArrayView utf8)
+{
+    constexpr qsizetype kLongestKept = 64;
+    constexpr size_t kMostKept = 4096;
+    if (utf8.size() > kLongestKept)
+        return QString::fromUtf8(utf8);
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    thread_local std::unordered_map<std::string, QString, Hash, std::equal_to<>> keys;
+    const std::string_view view(utf8.data(), size_t(utf8.size()));
+    const auto it = keys.find(view);
+    if (it != keys.end())
+        return it->second;
+    QString key = QString::fromUtf8(utf8);
+    if (keys.size() < kMostKept)
+        keys.emplace(std::string(view), key);
+    return key;
+}
+
 bool XmlParser::readString(const StartTag &start, QString &out)
 {
     if (start.empty) {
@@ -500,6 +411,18 @@ bool XmlParser::readString(const StartTag &start, QString &out)
     if (!readCharacterData(start.tag, text))
         return false;
     out = QString::fromUtf8(text);
+    return true;
+}
+
+bool XmlParser::readKey(QString &out)
+{
+    StartTag start;
+    if (!readStartTag(start) || start.tag != Tag::Key)
+        return false;
+    QByteArrayView text;
+    if (!start.empty && !readCharacterData(Tag::Key, text))
+        return false;
+    out = internedKey(text);
     return true;
 }
 
@@ -519,13 +442,13 @@ Value XmlParser::readValue(const StartTag &start, int depth)
         return Value(std::move(s));
     }
     case Tag::Integer:
-        return readScalar(start, integerFromText);
+        return readScalar(start, xml::integerFromText);
     case Tag::Real:
-        return readScalar(start, realFromText);
+        return readScalar(start, xml::realFromText);
     case Tag::Date:
-        return readScalar(start, dateFromText);
+        return readScalar(start, xml::dateFromText);
     case Tag::Data:
-        return start.empty ? Value::fromData({}) : readScalar(start, dataFromText);
+        return start.empty ? Value::fromData({}) : readScalar(start, xml::dataFromText);
     case Tag::True:
         return readBoolean(start, true);
     case Tag::False:
@@ -538,48 +461,74 @@ Value XmlParser::readValue(const StartTag &start, int depth)
     return {};
 }
 
+// Entries are gathered first, so that each container is allocated once at
+// its final size; the gathering vectors are kept per depth and reused.
 Value XmlParser::readDictionary(const StartTag &start, int depth)
 {
-    DictionaryPtr dictionary = Dictionary::create();
     if (start.empty)
-        return dictionary;
+        return Dictionary::create();
+    std::vector<Dictionary::Entry> &entries = gatheredEntries(depth);
     for (;;) {
         if (!skipMisc())
             return {};
         if (atEndTag())
-            return readEndTag(Tag::Dict) ? Value(dictionary) : Value();
-        StartTag keyTag;
+            break;
         QString key;
-        if (!readStartTag(keyTag) || keyTag.tag != Tag::Key || !readString(keyTag, key))
-            return {};
         StartTag valueTag;
-        if (!skipMisc() || !readStartTag(valueTag))
+        if (!readKey(key) || !skipMisc() || !readStartTag(valueTag))
             return {};
         Value value = readValue(valueTag, depth + 1);
         if (value.isNone())
             return {};
-        dictionary->set(key, std::move(value));
+        entries.emplace_back(std::move(key), std::move(value));
     }
+    if (!readEndTag(Tag::Dict))
+        return {};
+    DictionaryPtr dictionary = Dictionary::create();
+    dictionary->reserve(qsizetype(entries.size()));
+    for (Dictionary::Entry &e : entries)
+        dictionary->set(e.first, std::move(e.second));
+    return dictionary;
 }
 
 Value XmlParser::readArray(const StartTag &start, int depth)
 {
-    ArrayPtr array = Array::create();
     if (start.empty)
-        return array;
+        return Array::create();
+    std::vector<Value> &items = gatheredItems(depth);
     for (;;) {
         if (!skipMisc())
             return {};
         if (atEndTag())
-            return readEndTag(Tag::Array) ? Value(array) : Value();
+            break;
         StartTag itemTag;
         if (!readStartTag(itemTag))
             return {};
         Value item = readValue(itemTag, depth + 1);
         if (item.isNone())
             return {};
-        array->append(std::move(item));
+        items.push_back(std::move(item));
     }
+    if (!readEndTag(Tag::Array))
+        return {};
+    return Array::create(std::vector<Value>(std::make_move_iterator(items.begin()),
+                                            std::make_move_iterator(items.end())));
+}
+
+std::vector<Dictionary::Entry> &XmlParser::gatheredEntries(int depth)
+{
+    while (m_entries.size() <= size_t(depth))
+        m_entries.emplace_back();
+    m_entries[size_t(depth)].clear();
+    return m_entries[size_t(depth)];
+}
+
+std::vector<Value> &XmlParser::gatheredItems(int depth)
+{
+    while (m_items.size() <= size_t(depth))
+        m_items.emplace_back();
+    m_items[size_t(depth)].clear();
+    return m_items[size_t(depth)];
 }
 
 Value XmlParser::readBoolean(const StartTag &start, bool value)

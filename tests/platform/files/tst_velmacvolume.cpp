@@ -35,6 +35,9 @@ private slots:
         QCOMPARE(VelMacVolume::volumeName(), u"Backup"_s);
         QCOMPARE(VelMacVolume::macPath(u"/Library/Services"_s), u"/srv/mac/Library/Services"_s);
         QCOMPARE(VelMacVolume::macPath(u"Applications"_s), u"/srv/mac/Applications"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/"_s), u"/srv/mac"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/srv/mac/Volumes"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/../../etc/passwd"_s), u"/srv/mac/etc/passwd"_s);
     }
 
     void commandLineOptionsShouldOverrideTheEnvironment()

@@ -43,6 +43,22 @@ bool looksLikeXml(const QByteArray &bytes)
     return bytes.trimmed().startsWith('<');
 }
 
+// Follows a path such as "NSServices/0/NSKeyEquivalent/default".
+Value valueAtPath(const Value &root, const QString &path)
+{
+    Value v = root;
+    for (const QString &step : path.split(u'/')) {
+        if (const ArrayPtr a = v.toArray()) {
+            v = a->at(step.toInt());
+        } else if (const DictionaryPtr d = v.toDictionary()) {
+            v = d->value(step);
+        } else {
+            return {};
+        }
+    }
+    return v;
+}
+
 } // namespace
 
 class TestXmlReader : public QObject {
@@ -121,6 +137,10 @@ private slots:
         QTest::newRow("year before 1") << document("<date>-001-12-31T23:59:59Z</date>")
                                        << Value(Date{-63145526401.0});
         QTest::newRow("data with white space") << document("<data>\n\tSGVs\n\tbG8=\n</data>") << data("Hello");
+        QTest::newRow("data skipping what is not base64") << document("<data>SGVs*bG\xc3\xa9" "8=</data>")
+                                                          << data("Hello");
+        QTest::newRow("data with an incomplete last group") << document("<data>SGVsbA</data>") << data("Hel");
+        QTest::newRow("data with text after padding") << document("<data>SG==SG</data>") << data("H");
 
         QTest::newRow("predefined entities") << document("<string>&lt;&amp;&gt;&quot;&apos;</string>")
                                              << str("<&>\"'");
@@ -199,8 +219,6 @@ private slots:
         QTest::newRow("date without zone") << document("<date>2001-01-01T00:00:00</date>");
         QTest::newRow("date February 30th") << document("<date>2001-02-30T00:00:00Z</date>");
         QTest::newRow("date hour 24") << document("<date>2001-01-01T24:00:00Z</date>");
-        QTest::newRow("data with invalid character") << document("<data>SGV*bG8=</data>");
-        QTest::newRow("data with text after padding") << document("<data>SG==SG</data>");
         QTest::newRow("boolean with content") << document("<true>yes</true>");
         QTest::newRow("unterminated comment") << document("<!-- <true/>");
         QTest::newRow("unterminated CDATA") << document("<string><![CDATA[abc</string>");
@@ -235,18 +253,50 @@ private slots:
         QVERIFY(files >= 30);
     }
 
-    void shouldReadTheRawEscapeKeyEquivalent()
+    void shouldReadCorpusValuesAsTheMacDoes_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<Value>("expected");
+
+        const QString quicksilver2007
+            = QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist@c9993d7f");
+        const QString quicksilver = QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist");
+        const QString carbonEmacs = QStringLiteral("remacs__remacs/mac__Emacs.app__Contents__Info.plist@62c118f5");
+
+        QTest::newRow("raw ESC key equivalent") << quicksilver2007 << QStringLiteral("NSServices/0/NSKeyEquivalent/default")
+                                                << str("\x1b");
+        QTest::newRow("empty key equivalent") << quicksilver2007 << QStringLiteral("NSServices/1/NSKeyEquivalent/default")
+                                              << str("");
+        QTest::newRow("escape symbol key equivalent") << quicksilver << QStringLiteral("NSServices/0/NSKeyEquivalent/default")
+                                                      << str("\xe2\x8e\x8b");
+        QTest::newRow("apostrophe entities") << quicksilver << QStringLiteral("NSCalendarsUsageDescription")
+                                             << str("Create events directly from Quicksilver (only used when the "
+                                                    "'Calendar' plugin is enabled)");
+        QTest::newRow("self-closed dictionary in version 0.9")
+            << carbonEmacs << QStringLiteral("NSServices/0/NSKeyEquivalent") << dict({});
+        QTest::newRow("self-closed array in version 0.9")
+            << carbonEmacs << QStringLiteral("NSServices/0/NSReturnTypes") << array({});
+        QTest::newRow("real") << QStringLiteral("scrod__nv/Info.plist") << QStringLiteral("SUScheduledCheckInterval")
+                              << Value(345600.0);
+        QTest::newRow("integer timeout") << QStringLiteral("sveinbjornt__Platypus/ScriptExec__Resources__ScriptExec-Info.plist")
+                                         << QStringLiteral("NSServices/0/NSTimeout") << Value(3000);
+        QTest::newRow("multi-line string") << QStringLiteral("tempelmann__TextEdit/Info-TextEdit.plist")
+                                           << QStringLiteral("NSHumanReadableCopyright")
+                                           << str("Copyright \xc2\xa9 1995-2013, Apple Inc.\nAll rights reserved.");
+        QTest::newRow("comment before the declaration")
+            << QStringLiteral("remacs__remacs/mac__Emacs.app__Contents__Info.plist@3187ea63")
+            << QStringLiteral("CFBundleDevelopmentRegion") << str("English");
+    }
+
+    void shouldReadCorpusValuesAsTheMacDoes()
     {
         if (!QFile::exists(corpusFolder()))
             QSKIP("the corpus of real property lists is not here");
-        const Value v = readCorpusFile(
-            QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist@c9993d7f"));
-        const ArrayPtr services = v.toDictionary()->value(u"NSServices").toArray();
-        QVERIFY(services);
-        QCOMPARE(services->size(), 2);
-        const DictionaryPtr keys = services->at(0).toDictionary()->value(u"NSKeyEquivalent").toDictionary();
-        QVERIFY(keys);
-        QCOMPARE(keys->value(u"default").toString(), QStringLiteral("\x1b"));
+        QFETCH(QString, file);
+        QFETCH(QString, path);
+        QFETCH(Value, expected);
+        PLIST_COMPARE(valueAtPath(readCorpusFile(file), path), expected);
     }
 
     void shouldReadCommentBeforeTheDeclaration()

@@ -189,7 +189,8 @@ private slots:
                      {"t", true},
                      {"d", Value(Date{123456789})},
                      {"data", Value::fromData(bytesCounting(100))}});
-        QTest::newRow("control characters") << array({str("\x01\x1b\x7f"), str("\r\n"), str(" lead and trail ")});
+        QTest::newRow("control characters")
+            << array({str("\x01\x1b\x7f"), str("\r\n"), str(" lead and trail "), Value(QString(QChar(0)) + u'a')});
         QTest::newRow("text that looks like markup") << str("]]> <![CDATA[ &amp; <!-- -->");
         QTest::newRow("non-BMP text") << str("\xe2\xa4\xb4\xef\xb8\x8e\xe2\x9e\x9f\xf0\x9f\x94\x97");
         QTest::newRow("nested containers") << array({dict({{"a", array({array({}), dict({})})}})});

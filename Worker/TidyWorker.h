@@ -1,0 +1,35 @@
+#pragma once
+
+// TidyWorker's work: apply the prepared Info.plist contents listed in the
+// user's Changes.plist, one character on the output per entry written.
+
+#include <QString>
+
+#include <sys/types.h>
+
+class QIODevice;
+
+struct TidyWorkerOptions {
+    // What "~" stands for: the home folder of the user who asked for the save.
+    QString homePath;
+    // That user, the only one besides root who may own Changes.plist.
+    uid_t requestingUser = 0;
+
+    // VELMORA_HOME, else (when running as root for someone) the home folder
+    // of PKEXEC_UID or SUDO_UID, else HOME, else the password database's.
+    // The user is the real uid, or when root the uid that elevation names,
+    // else the home folder's owner.
+    [[nodiscard]] static TidyWorkerOptions fromEnvironment();
+};
+
+enum TidyWorkerStatus {
+    TidyWorkerFinished = 0,          // every entry processed, whatever its character
+    TidyWorkerListUnreadable = 1,    // nothing changed, nothing printed
+    TidyWorkerWriteFailed = 2,       // the run stopped at that entry
+};
+
+// "~/Library/Application Support/Velmora/Changes.plist" for this home.
+[[nodiscard]] QString changeListPath(const QString &homePath);
+
+// The whole run. Each character goes to out as soon as its entry is done.
+[[nodiscard]] int runTidyWorker(const TidyWorkerOptions &options, QIODevice &out);

@@ -1,0 +1,24 @@
+#pragma once
+
+// The change list of a save: one entry per dirty provider, in the order of the
+// provider list, each a dictionary with "Info" (the cleaned Info.plist to
+// write), "Info Path" and "Package Path", as the worker reads them.
+
+#include "VelFileRepresentation.h"
+
+#include <plist/PlistValue.h>
+
+#include <vector>
+
+struct VelChangeList {
+    plist::ArrayPtr entries = plist::Array::create();
+    // A dirty provider whose Info.plist no longer exists was left out.
+    bool providerVanished = false;
+
+    [[nodiscard]] qsizetype size() const { return entries->size(); }
+    [[nodiscard]] QString infoPathAt(qsizetype index) const;
+};
+
+// Logs "<path> appears to have been removed" for every dirty provider whose
+// Info.plist is gone.
+[[nodiscard]] VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers);

@@ -1,0 +1,324 @@
+#include "VelFileRepresentation.h"
+
+#include "VelCodeSignature.h"
+#include "VelServiceEntry.h"
+#include "VelServiceKeys.h"
+#include "VelServiceSorting.h"
+
+#include <bundles/VelBundle.h>
+#include <defaults/VelUserDefaults.h>
+#include <files/VelDisplayNames.h>
+#include <log/VelLog.h>
+#include <plist/PropertyList.h>
+#include <util/VelDictionaryUtilities.h>
+#include <util/VelFormat.h>
+
+#include <QFile>
+
+#include <cstring>
+
+#include <sys/stat.h>
+
+using plist::ArrayPtr;
+using plist::DictionaryPtr;
+
+namespace {
+
+bool pathExists(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QString textOrEmpty(const std::optional<QString> &s)
+{
+    return s.value_or(QString());
+}
+
+} // namespace
+
+bool VelMayDeclareServices(QByteArrayView bytes)
+{
+    // Every source key ends in "NSServices". The key may also be spelt in
+    // UTF-16 (either byte order matches the pattern), through XML character
+    // references or through text escapes; any of those means: parse it.
+    static const QByteArrayView patterns[] = {"NSServices", {"N\0S\0S\0e\0r\0v\0i\0c\0e\0s", 19}, "&#", "\\"};
+    for (const QByteArrayView pattern : patterns) {
+        if (::memmem(bytes.data(), size_t(bytes.size()), pattern.data(), size_t(pattern.size())))
+            return true;
+    }
+    return false;
+}
+
+VelProviderPtr VelFileRepresentation::fileRepresentationWithPath(const QString &path)
+{
+    if (!pathExists(path))
+        return nullptr;
+    return std::make_shared<VelFileRepresentation>(path);
+}
+
+VelFileRepresentation::VelFileRepresentation(const QString &path) : m_path(path) {}
+
+VelFileRepresentation::~VelFileRepresentation() = default;
+
+void VelFileRepresentation::setPath(const QString &path)
+{
+    m_path = path;
+    m_bundle.reset();
+    m_name.reset();
+    m_isSigned.reset();
+    discardInfoDictionary();
+}
+
+const VelBundle &VelFileRepresentation::bundle()
+{
+    if (!m_bundle)
+        m_bundle = std::make_unique<VelBundle>(m_path);
+    return *m_bundle;
+}
+
+const QString &VelFileRepresentation::name()
+{
+    if (!m_name) {
+        QString display = VelDisplayNameAtPath(m_path);
+        const qsizetype dot = display.lastIndexOf(u'.');
+        if (dot >= 0)
+            display.truncate(dot);
+        m_name = display;
+    }
+    return *m_name;
+}
+
+std::optional<QString> VelFileRepresentation::infoDictionaryPath() const
+{
+    static const char *const kNames[] = {"Info.plist", "Info-MacOS.plist", "Info-macos.plist", "info.plist"};
+    const QString contents = m_path + QStringLiteral("/Contents/");
+    for (const char *name : kNames) {
+        const QString candidate = contents + QLatin1String(name);
+        if (pathExists(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+DictionaryPtr VelFileRepresentation::infoDictionary()
+{
+    if (!m_infoDictionary)
+        loadInfoDictionary(false);
+    return m_infoDictionary;
+}
+
+bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
+{
+    const std::optional<QString> infoPath = infoDictionaryPath();
+    if (!infoPath)
+        return false;
+    QFile file(*infoPath);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (onlyIfItMayDeclareServices && file.error() == QFileDevice::NoError && !VelMayDeclareServices(bytes))
+        return false;
+    m_infoDictionary = plist::read(bytes).toDictionary();
+    if (!m_infoDictionary)
+        VelLog(QStringLiteral("could not parse info dictionary <%1>").arg(*infoPath));
+    return bool(m_infoDictionary);
+}
+
+void VelFileRepresentation::discardInfoDictionary()
+{
+    m_infoDictionary.reset();
+    m_services.reset();
+    m_servicesMenuStringsPath.reset();
+    m_servicesMenuStrings.clear();
+}
+
+namespace {
+
+// The source list must be an array of dictionaries; anything else is left
+// alone, so that a file we do not understand is never rewritten.
+bool isListOfEntries(const ArrayPtr &list)
+{
+    if (!list)
+        return false;
+    for (const plist::Value &item : *list) {
+        if (!item.isDictionary())
+            return false;
+    }
+    return true;
+}
+
+void convertOlderMarks(const DictionaryPtr &entry)
+{
+    if (!boolForKey(entry, VelKey::OldIsDisabled))
+        return;
+    for (const QString *key : {&VelKey::OldIsDisabled, &VelKey::OldWasDisabled, &VelKey::OldApplicationName,
+                               &VelKey::ApplicationName})
+        tryToRemoveObjectForKey(entry, *key);
+    setBoolForKey(entry, true, VelKey::IsDisabled);
+}
+
+void convertDisabledMenuItem(const DictionaryPtr &entry)
+{
+    const plist::Value disabledItem = entry->value(VelKey::MenuItemDisabled);
+    if (disabledItem.isNone())
+        return;
+    entry->set(VelKey::MenuItem, disabledItem);
+    entry->remove(VelKey::MenuItemDisabled);
+    setBoolForKey(entry, true, VelKey::IsDisabled);
+    setBoolForKey(entry, true, VelKey::WasDisabled);
+}
+
+void recordStoredState(const DictionaryPtr &entry)
+{
+    const QString title = textOrEmpty(serviceMenuItemTitle(entry));
+    entry->set(VelKey::PreviousMenuItemTitle, title);
+    if (!entry->contains(VelKey::OriginalMenuItemTitle))
+        entry->set(VelKey::OriginalMenuItemTitle, title);
+    const QString key = textOrEmpty(serviceKeyEquivalent(entry));
+    entry->set(VelKey::PreviousKeyEquivalent, key);
+    if (!entry->contains(VelKey::OriginalKeyEquivalent))
+        entry->set(VelKey::OriginalKeyEquivalent, key);
+}
+
+} // namespace
+
+ArrayPtr VelFileRepresentation::services()
+{
+    if (!m_services)
+        m_services = loadServices();
+    return m_services;
+}
+
+ArrayPtr VelFileRepresentation::loadServices()
+{
+    // Discovery asks every application for its services; a file that cannot
+    // declare any is not worth parsing.
+    if (!m_infoDictionary && !loadInfoDictionary(true))
+        return nullptr;
+    const DictionaryPtr info = m_infoDictionary;
+
+    const QString *sourceKey = nullptr;
+    for (const QString *key : {&VelKey::AllServices, &VelKey::OldAllServices, &VelKey::Services}) {
+        if (info->contains(*key)) {
+            sourceKey = key;
+            break;
+        }
+    }
+    if (!sourceKey)
+        return nullptr;
+    const ArrayPtr list = info->value(*sourceKey).toArray();
+    if (!isListOfEntries(list)) {
+        VelLog(QStringLiteral("<%1> has a malformed %2 list; its services are ignored")
+                   .arg(infoDictionaryPath().value_or(m_path), *sourceKey));
+        return nullptr;
+    }
+    const bool storedList = sourceKey != &VelKey::Services;
+    if (sourceKey == &VelKey::OldAllServices) {
+        info->remove(VelKey::OldAllServices);
+        info->set(VelKey::AllServices, list);
+    }
+
+    for (const plist::Value &item : *list) {
+        const DictionaryPtr entry = item.toDictionary();
+        if (storedList) {
+            convertOlderMarks(entry);
+            setBoolForKey(entry, boolForKey(entry, VelKey::IsDisabled), VelKey::WasDisabled);
+        } else {
+            convertDisabledMenuItem(entry);
+        }
+        recordStoredState(entry);
+    }
+
+    VelSortServiceList(list, this);
+    if (!list->isEmpty())
+        (void)isSigned(); // the signature test runs during discovery, not later
+    return list;
+}
+
+DictionaryPtr VelFileRepresentation::serviceAtIndex(qsizetype index)
+{
+    const ArrayPtr list = services();
+    if (!list || index < 0 || index >= list->size())
+        return nullptr;
+    return list->at(index).toDictionary();
+}
+
+std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::optional<QString> &title)
+{
+    if (!title)
+        return std::nullopt;
+    if (!m_servicesMenuStringsPath)
+        m_servicesMenuStringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
+    if (m_servicesMenuStringsPath->isEmpty())
+        return title;
+    const plist::Value table = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath);
+    if (table.isNone())
+        return title;
+    const DictionaryPtr translations = table.toDictionary();
+    if (!translations) {
+        VelLog(QStringLiteral("<%1> has a malformed ServicesMenu.strings localization:\n%2")
+                   .arg(m_path, plist::describe(table)));
+        return title;
+    }
+    if (const QString *translated = translations->value(*title).asString())
+        return *translated;
+    return title;
+}
+
+std::optional<QString> VelFileRepresentation::localizedMenuItemTitleOfService(const DictionaryPtr &entry)
+{
+    const std::optional<QString> title = serviceMenuItemTitle(entry);
+    if (!title)
+        return std::nullopt;
+    if (*title == originalServiceMenuItemTitle(entry))
+        return localizedMenuItemTitle(title);
+    return title;
+}
+
+std::optional<QString> VelFileRepresentation::originalLocalizedMenuItemTitleOfService(const DictionaryPtr &entry)
+{
+    return localizedMenuItemTitle(originalServiceMenuItemTitle(entry));
+}
+
+QStringList VelFileRepresentation::menuPathComponentsFromMenuPath(const std::optional<QString> &menuPath,
+                                                                  const DictionaryPtr &entry) const
+{
+    if (menuPath && !menuPath->isEmpty())
+        return menuPath->split(u'/');
+    const plist::Value &message = entry->value(VelKey::Message);
+    if (!message.isNone()) {
+        const plist::Value &port = entry->value(VelKey::PortName);
+        return {VelFormat(VelLocalizedString(QStringLiteral("Untitled Service: [%@ %@]")),
+                          {port.isNone() ? QStringLiteral("?") : VelValueText(port), VelValueText(message)})};
+    }
+    return {VelLocalizedString(QStringLiteral("Untitled Service"))};
+}
+
+QStringList VelFileRepresentation::menuPathComponentsOfService(const DictionaryPtr &entry)
+{
+    return menuPathComponentsFromMenuPath(localizedMenuItemTitleOfService(entry), entry);
+}
+
+QString VelFileRepresentation::readableMenuPathOfService(const DictionaryPtr &entry)
+{
+    return menuPathComponentsOfService(entry).join(VelLocalizedString(QStringLiteral(" -> ")));
+}
+
+bool VelFileRepresentation::isSigned()
+{
+    if (m_isSigned)
+        return *m_isSigned;
+    const std::optional<bool> answer = VelCodeSignature::isSigned(m_path);
+    if (!answer)
+        return false; // no signature tool: asked again next time, as cheaply
+    m_isSigned = answer;
+    return *answer;
+}
+
+bool VelFileRepresentation::isServiceEditable(const DictionaryPtr &entry)
+{
+    if (!serviceMenuItemTitle(entry))
+        return false;
+    if (VelUserDefaults::standardUserDefaults().boolForKey(QStringLiteral("Edit Signed Applications")))
+        return true;
+    return !isSigned();
+}

@@ -1,0 +1,151 @@
+#include "VelServiceCatalogue.h"
+
+#include "VelServiceEntry.h"
+#include "VelServiceKeys.h"
+#include "VelServiceSorting.h"
+
+#include <bundles/VelBundle.h>
+#include <defaults/VelUserDefaults.h>
+#include <files/VelMacVolume.h>
+#include <util/VelDictionaryUtilities.h>
+#include <util/VelFormat.h>
+#include <util/VelPathUtilities.h>
+#include <workspace/VelWorkspace.h>
+
+#include <QFileInfo>
+
+VelServiceCatalogue &VelServiceCatalogue::shared()
+{
+    static VelServiceCatalogue singletonCatalogue;
+    return singletonCatalogue;
+}
+
+void VelServiceCatalogue::setApplications(std::vector<VelProviderPtr> providers)
+{
+    m_applications = std::move(providers);
+}
+
+void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progress)
+{
+    m_applications.clear();
+    QSet<QString> seenPaths;
+    if (progress.showStatus)
+        progress.showStatus(VelLocalizedString(QStringLiteral("Looking for service providers...")));
+
+    const QString trashPrefix = VelMacVolume::home() + QStringLiteral("/.Trash");
+    const QString printCenter = VelMacVolume::macPath(QStringLiteral("/Applications/Utilities/Print Center.app"));
+    for (const QString &path : VelWorkspace::allApplicationPaths()) {
+        if (!QFileInfo(path).isDir() || path == printCenter || path.startsWith(trashPrefix)
+            || seenPaths.contains(path))
+            continue;
+        const VelProviderPtr provider = VelFileRepresentation::fileRepresentationWithPath(path);
+        if (!provider || !provider->services())
+            continue;
+        m_applications.push_back(provider);
+        seenPaths.insert(path);
+        if (progress.advance)
+            progress.advance();
+    }
+
+    for (const char *folder : {"/System/Library/Services", "/Library/Services"})
+        addServicesFromDirectory(VelMacVolume::macPath(QString::fromLatin1(folder)), seenPaths);
+    addServicesFromDirectory(QStringLiteral("~/Library/Services"), seenPaths);
+
+    if (VelUserDefaults::standardUserDefaults().boolForKey(QStringLiteral("Boot Volume Services Only"))) {
+        const QString otherVolumes = VelMacVolume::macPath(QStringLiteral("/Volumes/"));
+        std::erase_if(m_applications, [&](const VelProviderPtr &p) { return p->path().startsWith(otherVolumes); });
+    }
+    VelSortApplicationList(m_applications);
+}
+
+void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<QString> &seenPaths)
+{
+    for (const QString &path : directoryContentPaths(VelMacVolume::expandTilde(folder))) {
+        if (seenPaths.contains(path) || !QFileInfo(path).isDir() || isAliasPath(path)
+            || !VelWorkspace::isFilePackageAtPath(path))
+            continue;
+        const VelProviderPtr provider = VelFileRepresentation::fileRepresentationWithPath(path);
+        if (!provider || !provider->services())
+            continue;
+        m_applications.push_back(provider);
+        seenPaths.insert(path);
+    }
+}
+
+VelProviderPtr VelServiceCatalogue::applicationForService(const plist::DictionaryPtr &entry) const
+{
+    if (!entry)
+        return nullptr;
+    for (const VelProviderPtr &provider : m_applications) {
+        const plist::ArrayPtr list = provider->services();
+        if (!list)
+            continue;
+        for (const plist::Value &item : *list) {
+            if (item.toDictionary() == entry)
+                return provider;
+        }
+    }
+    return nullptr;
+}
+
+void VelServiceCatalogue::setMenuPathOfService(const plist::DictionaryPtr &entry, const QString &menuPath)
+{
+    const VelProviderPtr owner = applicationForService(entry);
+    if (!owner)
+        return;
+    const bool isUnchangedTranslation = menuPath == owner->originalLocalizedMenuItemTitleOfService(entry);
+    setServiceMenuItemTitle(entry, isUnchangedTranslation ? originalServiceMenuItemTitle(entry) : menuPath);
+    for (const VelProviderPtr &provider : m_applications)
+        VelSortServiceList(provider->services(), provider.get());
+    rebuildServiceMenuRepresentation();
+}
+
+void VelServiceCatalogue::rebuildServiceMenuRepresentation()
+{
+    m_services = plist::Array::create();
+    for (const VelProviderPtr &provider : m_applications) {
+        const plist::ArrayPtr list = provider->services();
+        if (!list)
+            continue;
+        for (const plist::Value &item : *list) {
+            const plist::DictionaryPtr entry = item.toDictionary();
+            if (!entry || !serviceMenuItemTitle(entry))
+                continue;
+            const QStringList components = provider->menuPathComponentsOfService(entry);
+            plist::ArrayPtr level = m_services;
+            for (qsizetype i = 0; i + 1 < components.size(); ++i) {
+                plist::DictionaryPtr folder = dictionaryWithStringForKey(level, components[i], VelKey::FolderName);
+                if (!folder) {
+                    folder = makeFolderNode(components[i]);
+                    level->append(folder);
+                }
+                level = folder->value(VelKey::Children).toArray();
+            }
+            level->append(entry);
+        }
+    }
+    VelSortServiceList(m_services, nullptr);
+}
+
+QString VelServiceCatalogue::servicesStatusText() const
+{
+    int total = 0;
+    int enabled = 0;
+    for (const VelProviderPtr &provider : m_applications) {
+        const plist::ArrayPtr list = provider->services();
+        if (!list)
+            continue;
+        for (const plist::Value &item : *list) {
+            const plist::DictionaryPtr entry = item.toDictionary();
+            if (!entry || !serviceMenuItemTitle(entry))
+                continue;
+            ++total;
+            if (isServiceEnabled(entry))
+                ++enabled;
+        }
+    }
+    if (enabled <= 0 || enabled == total)
+        return VelFormat(VelLocalizedString(QStringLiteral("%d services")), {QString::number(total)});
+    return VelFormat(VelLocalizedString(QStringLiteral("%d of %d services")),
+                     {QString::number(enabled), QString::number(total)});
+}

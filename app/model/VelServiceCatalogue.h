@@ -1,0 +1,55 @@
+#pragma once
+
+// The provider list and the merged services menu tree. The application's
+// controller owns the process's one shared catalogue (velmoractl does the same),
+// and entry operations reach the provider list through it.
+
+#include "VelFileRepresentation.h"
+
+#include <plist/PlistValue.h>
+
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// What discovery shows while it runs: the status text once, then one step
+// per application provider found.
+struct VelDiscoveryProgress {
+    std::function<void(const QString &status)> showStatus;
+    std::function<void()> advance;
+};
+
+class VelServiceCatalogue {
+public:
+    [[nodiscard]] static VelServiceCatalogue &shared();
+
+    // Discovery: every application of the application list and the bundles
+    // of the three service folders, filtered and sorted by name.
+    void reloadApplications(const VelDiscoveryProgress &progress = {});
+    void addServicesFromDirectory(const QString &folder, QSet<QString> &seenPaths);
+    [[nodiscard]] const std::vector<VelProviderPtr> &applications() const { return m_applications; }
+    void setApplications(std::vector<VelProviderPtr> providers);
+
+    // The provider whose services list holds this very entry; none for
+    // copies, folder nodes and entries of no listed provider.
+    [[nodiscard]] VelProviderPtr applicationForService(const plist::DictionaryPtr &entry) const;
+
+    // Stores a new menu path as the inspector's OK does: a path equal to the
+    // original title's translation is stored as the untranslated original,
+    // then every provider's list is sorted again and the tree rebuilt.
+    void setMenuPathOfService(const plist::DictionaryPtr &entry, const QString &menuPath);
+
+    // The tree: top-level list of folder nodes and the providers' own entries.
+    void rebuildServiceMenuRepresentation();
+    [[nodiscard]] const plist::ArrayPtr &services() const { return m_services; }
+
+    // The status line of the whole menu: "%d services" with the number of
+    // titled services, or "%d of %d services" when only some are enabled.
+    [[nodiscard]] QString servicesStatusText() const;
+
+private:
+    std::vector<VelProviderPtr> m_applications;
+    plist::ArrayPtr m_services = plist::Array::create();
+};

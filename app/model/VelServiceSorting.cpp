@@ -1,0 +1,67 @@
+#include "VelServiceSorting.h"
+
+#include "VelServiceCatalogue.h"
+#include "VelServiceEntry.h"
+#include "VelServiceKeys.h"
+
+#include <algorithm>
+
+namespace {
+
+int threeWay(int comparison)
+{
+    return comparison < 0 ? -1 : (comparison > 0 ? 1 : 0);
+}
+
+int compareIgnoringCase(const QString &a, const QString &b)
+{
+    return threeWay(QString::compare(a, b, Qt::CaseInsensitive));
+}
+
+QString sortKeyOf(const plist::DictionaryPtr &item, VelFileRepresentation *context)
+{
+    if (!item)
+        return QString();
+    if (isFolderNode(item))
+        return item->value(VelKey::FolderName).toString();
+    if (context)
+        return context->readableMenuPathOfService(item);
+    if (const VelProviderPtr owner = VelServiceCatalogue::shared().applicationForService(item))
+        return owner->readableMenuPathOfService(item);
+    return QString();
+}
+
+} // namespace
+
+int VelSortApplications(const VelProviderPtr &a, const VelProviderPtr &b, void *)
+{
+    return compareIgnoringCase(a->name(), b->name());
+}
+
+int VelSortServices(const plist::DictionaryPtr &x, const plist::DictionaryPtr &y, VelFileRepresentation *context)
+{
+    return compareIgnoringCase(sortKeyOf(x, context), sortKeyOf(y, context));
+}
+
+void VelSortApplicationList(std::vector<VelProviderPtr> &providers)
+{
+    std::stable_sort(providers.begin(), providers.end(), [](const VelProviderPtr &a, const VelProviderPtr &b) {
+        return VelSortApplications(a, b) < 0;
+    });
+}
+
+void VelSortServiceList(const plist::ArrayPtr &items, VelFileRepresentation *context)
+{
+    if (!items || items->size() < 2)
+        return;
+    std::vector<std::pair<QString, plist::Value>> keyed;
+    keyed.reserve(size_t(items->size()));
+    for (const plist::Value &item : *items)
+        keyed.emplace_back(sortKeyOf(item.toDictionary(), context), item);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        return compareIgnoringCase(a.first, b.first) < 0;
+    });
+    std::vector<plist::Value> &storage = items->items();
+    for (size_t i = 0; i < keyed.size(); ++i)
+        storage[i] = std::move(keyed[i].second);
+}

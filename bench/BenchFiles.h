@@ -1,0 +1,58 @@
+#pragma once
+
+// What both benchmark programs share: loading every file below the folders
+// given on the command line, timing a parser over them, and the one line of
+// figures they print.
+
+#include <QByteArray>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <cstdio>
+#include <vector>
+
+namespace bench {
+
+// Files are read into memory first, so that only parsing is timed.
+inline std::vector<QByteArray> loadFiles(int argc, char **argv)
+{
+    std::vector<QByteArray> files;
+    for (int i = 1; i < argc; ++i) {
+        QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly))
+                files.push_back(file.readAll());
+        }
+    }
+    return files;
+}
+
+// parse(bytes) answers whether the file was read. Prints
+// "parsed N files, B bytes in S s (X MB/s)" with 1 MB = 10^6 bytes.
+template<typename Parse>
+int run(int argc, char **argv, Parse parse)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s DIR...\n", argv[0]);
+        return 2;
+    }
+    const std::vector<QByteArray> files = loadFiles(argc, argv);
+    qint64 parsedFiles = 0;
+    qint64 parsedBytes = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray &bytes : files) {
+        if (parse(bytes)) {
+            ++parsedFiles;
+            parsedBytes += bytes.size();
+        }
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    std::printf("parsed %lld files, %lld bytes in %.3f s (%.1f MB/s)\n", parsedFiles, parsedBytes, seconds,
+                seconds > 0 ? double(parsedBytes) / 1e6 / seconds : 0.0);
+    return parsedFiles == qint64(files.size()) ? 0 : 1;
+}
+
+} // namespace bench

@@ -1,0 +1,255 @@
+#include "VelBundle.h"
+
+#include "defaults/VelUserDefaults.h"
+#include "plist/PropertyList.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sys/stat.h>
+
+struct VelBundle::State {
+    QString path;
+    bool infoLoaded = false;
+    plist::DictionaryPtr info;
+    // The .lproj folders of the resources folder by lower-case name, kept
+    // while the folder's modification time stays the same.
+    qint64 listedModification = -1;
+    QHash<QString, QString> localizationFolders;
+    QHash<QString, plist::DictionaryPtr> stringTables;
+};
+
+namespace {
+
+qint64 modificationOf(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -2;
+    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+QString languageFromLocaleName(QString name)
+{
+    name = name.section(u'.', 0, 0).section(u'@', 0, 0).trimmed();
+    if (name.isEmpty() || name == u"C" || name == u"POSIX")
+        return {};
+    return name;
+}
+
+QString legacyLanguageName(QStringView code)
+{
+    static const QHash<QString, QString> names = {
+        { QStringLiteral("en"), QStringLiteral("English") },
+        { QStringLiteral("de"), QStringLiteral("German") },
+        { QStringLiteral("fr"), QStringLiteral("French") },
+        { QStringLiteral("ja"), QStringLiteral("Japanese") },
+        { QStringLiteral("es"), QStringLiteral("Spanish") },
+        { QStringLiteral("it"), QStringLiteral("Italian") },
+        { QStringLiteral("nl"), QStringLiteral("Dutch") },
+        { QStringLiteral("sv"), QStringLiteral("Swedish") },
+        { QStringLiteral("da"), QStringLiteral("Danish") },
+        { QStringLiteral("fi"), QStringLiteral("Finnish") },
+        { QStringLiteral("no"), QStringLiteral("Norwegian") },
+        { QStringLiteral("nb"), QStringLiteral("Norwegian") },
+        { QStringLiteral("pt"), QStringLiteral("Portuguese") },
+        { QStringLiteral("ko"), QStringLiteral("Korean") },
+        { QStringLiteral("zh"), QStringLiteral("Chinese") },
+        { QStringLiteral("ru"), QStringLiteral("Russian") },
+        { QStringLiteral("pl"), QStringLiteral("Polish") },
+    };
+    return names.value(code.toString().toLower());
+}
+
+} // namespace
+
+QStringList VelPreferredLanguages()
+{
+    QStringList languages;
+    if (const plist::ArrayPtr apple
+        = VelUserDefaults::globalUserDefaults().arrayForKey(QStringLiteral("AppleLanguages"))) {
+        for (const plist::Value &item : *apple) {
+            if (const QString *language = item.asString(); language && !language->isEmpty())
+                languages.append(*language);
+        }
+    }
+    if (languages.isEmpty()) {
+        for (const QString &name : qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
+            if (const QString language = languageFromLocaleName(name); !language.isEmpty())
+                languages.append(language);
+        }
+    }
+    if (languages.isEmpty()) {
+        for (const char *variable : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
+            const QString value = qEnvironmentVariable(variable);
+            if (value.isEmpty())
+                continue;
+            if (const QString language = languageFromLocaleName(value); !language.isEmpty())
+                languages.append(language);
+            break; // the first one set decides, as for the C library
+        }
+    }
+    if (languages.isEmpty())
+        languages.append(QStringLiteral("en"));
+    return languages;
+}
+
+QStringList VelLocalizationFolderNames(const QString &language)
+{
+    QStringList names{ language };
+    QString other = language;
+    other.replace(u'_', u'-');
+    if (other == language)
+        other.replace(u'-', u'_');
+    names.append(other);
+    const QString base = language.section(u'-', 0, 0).section(u'_', 0, 0);
+    names.append(base);
+    const QString legacy = legacyLanguageName(base);
+    if (!legacy.isEmpty())
+        names.append(legacy);
+    names.removeDuplicates();
+    return names;
+}
+
+VelBundle::VelBundle(const QString &path) : m_state(std::make_shared<State>())
+{
+    m_state->path = path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+const QString &VelBundle::bundlePath() const
+{
+    return m_state->path;
+}
+
+QString VelBundle::contentsPath() const
+{
+    return m_state->path + QStringLiteral("/Contents");
+}
+
+QString VelBundle::resourcePath() const
+{
+    return m_state->path + QStringLiteral("/Contents/Resources");
+}
+
+QString VelBundle::infoDictionaryPath() const
+{
+    return m_state->path + QStringLiteral("/Contents/Info.plist");
+}
+
+plist::DictionaryPtr VelBundle::infoDictionary() const
+{
+    if (!m_state->infoLoaded) {
+        m_state->infoLoaded = true;
+        m_state->info = plist::readFile(infoDictionaryPath()).toDictionary();
+        if (!m_state->info)
+            m_state->info = plist::Dictionary::create();
+    }
+    return m_state->info;
+}
+
+plist::Value VelBundle::objectForInfoDictionaryKey(const QString &key) const
+{
+    return infoDictionary()->value(key);
+}
+
+QString VelBundle::bundleIdentifier() const
+{
+    return objectForInfoDictionaryKey(QStringLiteral("CFBundleIdentifier")).toString();
+}
+
+QStringList VelBundle::resourceSearchFolders() const
+{
+    const QString resources = resourcePath();
+    const qint64 modification = modificationOf(resources);
+    if (modification == -2)
+        return {};
+    if (modification != m_state->listedModification) {
+        m_state->listedModification = modification;
+        m_state->localizationFolders.clear();
+        const QStringList entries
+            = QDir(resources).entryList({ QStringLiteral("*.lproj") }, QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &entry : entries)
+            m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
+    }
+
+    QStringList languages = VelPreferredLanguages();
+    languages.append(QStringLiteral("Base"));
+    languages.append(objectForInfoDictionaryKey(QStringLiteral("CFBundleDevelopmentRegion")).toString());
+    languages.append(QStringLiteral("en"));
+
+    QStringList folders{ resources };
+    for (const QString &language : std::as_const(languages)) {
+        if (language.isEmpty())
+            continue;
+        for (const QString &name : VelLocalizationFolderNames(language)) {
+            const QString entry = m_state->localizationFolders.value(name.toLower());
+            if (entry.isEmpty())
+                continue;
+            const QString folder = resources + u'/' + entry;
+            if (!folders.contains(folder))
+                folders.append(folder);
+        }
+    }
+    return folders;
+}
+
+QString VelBundle::pathForResource(const QString &name, const QString &type) const
+{
+    if (name.isEmpty() || m_state->path.isEmpty())
+        return {};
+    QString fileName = name;
+    if (!type.isEmpty())
+        fileName += type.startsWith(u'.') ? type : u'.' + type;
+    for (const QString &folder : resourceSearchFolders()) {
+        const QString candidate = folder + u'/' + fileName;
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+QString VelBundle::localizedStringForKey(const QString &key, const QString &value,
+                                         const QString &table) const
+{
+    const QString tableName = table.isEmpty() ? QStringLiteral("Localizable") : table;
+    auto cached = m_state->stringTables.constFind(tableName);
+    if (cached == m_state->stringTables.cend()) {
+        const QString path = pathForResource(tableName, QStringLiteral("strings"));
+        plist::DictionaryPtr strings = path.isEmpty() ? nullptr : plist::readFile(path).toDictionary();
+        cached = m_state->stringTables.insert(tableName, strings);
+    }
+    if (*cached) {
+        if (const QString *translation = (*cached)->value(key).asString())
+            return *translation;
+    }
+    return value.isEmpty() ? key : value;
+}
+
+QString VelBundle::mainBundlePathForExecutable(const QString &executablePath)
+{
+    // By name only: the folders need not exist for the answer.
+    const QString folder = QDir::cleanPath(QFileInfo(executablePath).absolutePath());
+    const QString contents = QFileInfo(folder).path();
+    if (QFileInfo(folder).fileName() == u"MacOS" && QFileInfo(contents).fileName() == u"Contents")
+        return QFileInfo(contents).path();
+    const QString named = qEnvironmentVariable("VELMORA_BUNDLE");
+    if (!named.isEmpty())
+        return named;
+    const QString beside = QDir::cleanPath(folder + QStringLiteral("/../Velmora.app"));
+    if (QFileInfo(beside).isDir())
+        return beside;
+    return folder;
+}
+
+const VelBundle &VelBundle::mainBundle()
+{
+    static const VelBundle bundle(
+        mainBundlePathForExecutable(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()));
+    return bundle;
+}
+
+QString VelLocalizedString(const QString &englishText)
+{
+    return VelBundle::mainBundle().localizedStringForKey(englishText, QString(), QString());
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// User defaults: one XML property list per domain at
+// ~/Library/Preferences/<domain>.plist ("~" being the volume's home folder),
+// the global domain in .GlobalPreferences.plist. The file is read on first
+// use and read again whenever it changed on disk; every set is written
+// through at once, atomically.
+//
+// A domain file that cannot be read is never overwritten: before the first
+// write it is renamed to "<domain>.plist.unreadable-<time>" and that is
+// logged.
+
+#include "plist/PlistValue.h"
+
+#include <QString>
+#include <sys/types.h>
+
+class VelUserDefaults {
+public:
+    explicit VelUserDefaults(QString domain);
+
+    // The application's own domain, shared by the whole process.
+    [[nodiscard]] static VelUserDefaults &standardUserDefaults();
+    // The global domain, shared by the whole process.
+    [[nodiscard]] static VelUserDefaults &globalUserDefaults();
+
+    [[nodiscard]] static QString globalDomainName(); // ".GlobalPreferences"
+    // The main bundle's identifier, else the executable's name.
+    [[nodiscard]] static QString applicationDomainName();
+    [[nodiscard]] static QString preferencesFolder();
+
+    [[nodiscard]] const QString &domain() const { return m_domain; }
+    [[nodiscard]] QString path() const;
+
+    // The value in this domain, else (for any other domain) in the global
+    // domain; none when neither has one. Containers come as copies.
+    [[nodiscard]] plist::Value objectForKey(const QString &key) const;
+    // This domain's own values only, as a copy; empty when it has none.
+    [[nodiscard]] plist::DictionaryPtr persistentDomain() const;
+    [[nodiscard]] bool hasPersistentValueForKey(const QString &key) const;
+
+    // Typed reads: the value converted as the Mac converts it, else the
+    // empty or zero value (a null handle for containers).
+    [[nodiscard]] bool boolForKey(const QString &key) const;
+    [[nodiscard]] qint64 integerForKey(const QString &key) const;
+    [[nodiscard]] double doubleForKey(const QString &key) const;
+    [[nodiscard]] QString stringForKey(const QString &key) const;
+    [[nodiscard]] QByteArray dataForKey(const QString &key) const;
+    [[nodiscard]] plist::ArrayPtr arrayForKey(const QString &key) const;
+    [[nodiscard]] plist::DictionaryPtr dictionaryForKey(const QString &key) const;
+
+    // Each answers whether the domain file was written. A none value removes
+    // the key. The value is kept in memory even when writing failed.
+    bool setObject(const plist::Value &value, const QString &key);
+    bool setBool(bool value, const QString &key);
+    bool removeObjectForKey(const QString &key);
+    // Sets every key of the dictionary with a single write.
+    bool setObjects(const plist::DictionaryPtr &values);
+
+private:
+    struct FileStamp {
+        QString path;
+        bool exists = false;
+        qint64 modifiedNanoseconds = 0;
+        qint64 size = 0;
+        ino_t inode = 0;
+        friend bool operator==(const FileStamp &, const FileStamp &) = default;
+    };
+
+    [[nodiscard]] static FileStamp stampOf(const QString &path);
+    void refresh() const;
+    [[nodiscard]] bool setUnreadableFileAside();
+    bool write();
+
+    QString m_domain;
+    mutable plist::DictionaryPtr m_values;
+    mutable FileStamp m_stamp;
+    mutable bool m_loaded = false;
+    mutable bool m_unreadable = false;
+};

@@ -1,0 +1,212 @@
+// velmoractl's catalogue commands and in-memory edits (--dry-run) on a copy of
+// the sample Mac volume.
+
+#include <plist/PropertyList.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    [[nodiscard]] QJsonDocument json() const { return QJsonDocument::fromJson(out); }
+};
+
+class SampleVolume {
+public:
+    SampleVolume()
+    {
+        m_valid = m_dir.isValid()
+            && QProcess::execute(u"cp"_s, {u"-a"_s, QStringLiteral(VELMORA_SOURCE_DIR "/examples/."), m_dir.path()}) == 0;
+    }
+    [[nodiscard]] bool isValid() const { return m_valid; }
+    [[nodiscard]] QString root() const { return m_dir.path(); }
+    [[nodiscard]] QString home() const { return root() + u"/Users/jane"_s; }
+    [[nodiscard]] QString path(const QString &macPath) const { return root() + macPath; }
+
+    Run run(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELMORA_BINARY_DIR "/bin/velmoractl"),
+                      QStringList{u"--root"_s, root(), u"--home"_s, home()} + arguments);
+        Run result;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return result;
+        result.exitCode = process.exitCode();
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+QJsonObject serviceTitled(const QJsonArray &services, const QString &readablePath)
+{
+    for (const QJsonValue &s : services) {
+        if (s[u"readablePath"].toString() == readablePath)
+            return s.toObject();
+    }
+    return {};
+}
+
+QJsonObject itemNamed(const QJsonArray &items, const QString &name)
+{
+    for (const QJsonValue &item : items) {
+        if (item[u"folder"].toString() == name || item[u"title"].toString() == name)
+            return item.toObject();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestCatalogueCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void providersShouldListTheSampleVolumeInNameOrder()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run run = volume.run({u"--json"_s, u"providers"_s});
+        QCOMPARE(run.exitCode, 0);
+        QStringList names;
+        for (const QJsonValue &p : run.json().array())
+            names << p[u"name"].toString();
+        QCOMPARE(names, (QStringList{u"Chess"_s, u"Clipper"_s, u"Encoder"_s, u"Finder"_s, u"Grabber"_s,
+                                     u"Jotter"_s, u"Lingo"_s, u"Mail"_s, u"Notes"_s, u"OldMail"_s, u"Postbox"_s,
+                                     u"Reverser"_s, u"Skimmer"_s, u"Spotlight"_s, u"Stickies"_s,
+                                     u"Summary Service"_s, u"Terminal"_s, u"TextEdit"_s, u"Tool 2"_s,
+                                     u"WordCount"_s}));
+        const QJsonObject notes = run.json().array()[8].toObject();
+        QCOMPARE(notes[u"path"].toString(), volume.path(u"/Applications/Notes.app"_s));
+        QCOMPARE(notes[u"services"].toInt(), 2);
+        QCOMPARE(notes[u"revertable"].toBool(), true);
+        QCOMPARE(notes[u"dirty"].toBool(), false);
+        QCOMPARE(notes[u"signed"].toBool(), false);
+    }
+
+    void servicesShouldDescribeEveryEntry()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run postbox = volume.run({u"--json"_s, u"services"_s, u"Postbox"_s});
+        QCOMPARE(postbox.exitCode, 0);
+        const QJsonArray services = postbox.json()[u"services"].toArray();
+        const QJsonObject archive = serviceTitled(services, u"Postbox -> Archive Selected Text"_s);
+        QCOMPARE(archive[u"title"].toString(), u"Postbox/Archive Text"_s);
+        QCOMPARE(archive[u"localizedTitle"].toString(), u"Postbox/Archive Selected Text"_s);
+        QCOMPARE(archive[u"originalTitle"].toString(), u"Postbox/Archive Text"_s);
+        QCOMPARE(archive[u"keyEquivalent"].toString(), u"a"_s);
+        QCOMPARE(archive[u"keyDescription"].toString(), u"[command]-[a]"_s);
+        QCOMPARE(archive[u"enabled"].toBool(), true);
+        QCOMPARE(archive[u"editable"].toBool(), true);
+
+        const Run grabber = volume.run({u"--json"_s, u"services"_s, volume.path(u"/Applications/Grabber.app"_s)});
+        const QJsonObject untitled =
+            serviceTitled(grabber.json()[u"services"].toArray(), u"Untitled Service: [Grabber grabSelection]"_s);
+        QVERIFY(untitled[u"title"].isNull());
+        QVERIFY(untitled[u"localizedTitle"].isNull());
+        QVERIFY(untitled[u"keyEquivalent"].isNull());
+        QCOMPARE(untitled[u"editable"].toBool(), false);
+
+        const Run stickies = volume.run({u"--json"_s, u"services"_s, u"Stickies"_s});
+        const QJsonObject converted =
+            serviceTitled(stickies.json()[u"services"].toArray(), u"Make New Sticky Note"_s);
+        QCOMPARE(converted[u"enabled"].toBool(), false);
+    }
+
+    void unknownOrSharedProviderNamesShouldBeErrors()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run unknown = volume.run({u"services"_s, u"Nowhere"_s});
+        QCOMPARE(unknown.exitCode, 3);
+        QVERIFY(unknown.err.contains("Nowhere"));
+
+        QVERIFY(QProcess::execute(u"cp"_s, {u"-a"_s, volume.path(u"/Library/Services/Encoder.service"_s),
+                                           volume.path(u"/Users/jane/Library/Services/Encoder.service"_s)}) == 0);
+        const Run shared = volume.run({u"services"_s, u"Encoder"_s});
+        QCOMPARE(shared.exitCode, 3);
+        QVERIFY(shared.err.contains(volume.path(u"/Library/Services/Encoder.service"_s).toUtf8()));
+        QVERIFY(shared.err.contains(volume.path(u"/Users/jane/Library/Services/Encoder.service"_s).toUtf8()));
+        QCOMPARE(volume.run({u"services"_s, volume.path(u"/Library/Services/Encoder.service"_s)}).exitCode, 0);
+
+        QCOMPARE(volume.run({u"services"_s}).exitCode, 2);
+        QCOMPARE(volume.run({u"menu"_s, u"extra"_s}).exitCode, 2);
+    }
+
+    void menuShouldMergeSubmenusOfAllProviders()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run run = volume.run({u"--json"_s, u"menu"_s});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray top = run.json().array();
+        const QJsonObject mail = itemNamed(top, u"Mail"_s);
+        QStringList mailProviders;
+        for (const QJsonValue &child : mail[u"children"].toArray())
+            mailProviders << child[u"provider"].toString();
+        QCOMPARE(mailProviders, (QStringList{u"Mail"_s, u"Mail"_s, u"Mail"_s, u"OldMail"_s, u"Postbox"_s}));
+        const QJsonObject text = itemNamed(top, u"Text"_s);
+        QCOMPARE(text[u"children"].toArray().size(), 6);
+        const QJsonObject translated = itemNamed(text[u"children"].toArray(), u"Translate with Lingo"_s);
+        QCOMPARE(translated[u"provider"].toString(), u"Lingo"_s);
+        QCOMPARE(translated[u"readablePath"].toString(), u"Text -> Translate with Lingo"_s);
+        QCOMPARE(translated[u"path"].toString(), volume.path(u"/Applications/Lingo.app"_s));
+
+        const QJsonObject sticky = itemNamed(top, u"Make New Sticky Note"_s);
+        QCOMPARE(sticky[u"enabled"].toBool(), false);
+        QCOMPARE(itemNamed(top, u"Notes"_s)[u"enabled"].toBool(), true);
+        QVERIFY(itemNamed(top, u"Print Center"_s).isEmpty());
+        QVERIFY(itemNamed(top, u"Linked"_s).isEmpty());
+        QVERIFY(itemNamed(top, u"Hidden"_s).isEmpty());
+        QVERIFY(itemNamed(top, u"Plain"_s).isEmpty());
+        QVERIFY(itemNamed(top, u"Trashed"_s).isEmpty());
+
+        const Run plain = volume.run({u"menu"_s});
+        QVERIFY(plain.out.contains("[x] Mail/\n    [x] Send File  (Mail)\n"));
+        QVERIFY(plain.out.contains("[ ] Make New Sticky Note  (Stickies)\n"));
+    }
+
+    void statusShouldCountTitledServices()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run run = volume.run({u"--json"_s, u"status"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.json()[u"text"].toString(), u"30 of 33 services"_s);
+        QCOMPARE(volume.run({u"status"_s}).out, QByteArray("30 of 33 services\n"));
+    }
+
+    void bootVolumeOnlyShouldLeaveOtherVolumesOut()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        QFile prefs(volume.path(u"/Users/jane/Library/Preferences/com.quillfen.velmora.plist"_s));
+        plist::DictionaryPtr defaults = plist::Dictionary::create();
+        defaults->set(u"Boot Volume Services Only"_s, u"YES"_s);
+        QVERIFY(plist::writeXmlFile(defaults, prefs.fileName()));
+        const Run run = volume.run({u"--json"_s, u"providers"_s});
+        QVERIFY(!run.out.contains("OldMail"));
+        QVERIFY(run.out.contains("\"Mail\""));
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestCatalogueCommands)
+#include "tst_catalogue_commands.moc"
