@@ -23,6 +23,8 @@ private slots:
         QCOMPARE(VelMacVolume::home(), QDir::cleanPath(QDir::homePath()));
         QCOMPARE(VelMacVolume::volumeName(), u"Macintosh HD"_s);
         QCOMPARE(VelMacVolume::macPath(u"/Library/Services"_s), u"/Library/Services"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/Volumes/"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/"_s), u"/"_s);
     }
 
     void shouldTakeSettingsFromTheEnvironment()
@@ -36,7 +38,7 @@ private slots:
         QCOMPARE(VelMacVolume::macPath(u"/Library/Services"_s), u"/srv/mac/Library/Services"_s);
         QCOMPARE(VelMacVolume::macPath(u"Applications"_s), u"/srv/mac/Applications"_s);
         QCOMPARE(VelMacVolume::macPath(u"/"_s), u"/srv/mac"_s);
-        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/srv/mac/Volumes"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/srv/mac/Volumes/"_s);
         QCOMPARE(VelMacVolume::macPath(u"/../../etc/passwd"_s), u"/srv/mac/etc/passwd"_s);
     }
 
