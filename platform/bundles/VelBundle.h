@@ -43,8 +43,8 @@ public:
 
     // The translation of key in the string table (Localizable when empty);
     // else value when not empty, else key.
-    [[nodiscard]] QString localizedStringForKey(const QString &key, const QString &value,
-                                                const QString &table) const;
+    [[nodiscard]] QString localizedStringForKey(
+        const QString &key, const QString &value, const QString &table) const;
 
 private:
     struct State;

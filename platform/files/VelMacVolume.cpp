@@ -107,8 +107,8 @@ QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         bool matched = false;
         for (const auto &[option, setter] :
-             { std::pair{QStringLiteral("--root"), &VelMacVolume::setRootOverride},
-               std::pair{QStringLiteral("--home"), &VelMacVolume::setHomeOverride} }) {
+            { std::pair { QStringLiteral("--root"), &VelMacVolume::setRootOverride },
+                std::pair { QStringLiteral("--home"), &VelMacVolume::setHomeOverride } }) {
             if (argument == option && i + 1 < arguments.size()) {
                 setter(arguments.at(++i));
                 matched = true;

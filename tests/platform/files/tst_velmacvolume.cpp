@@ -47,7 +47,7 @@ private slots:
         qputenv("VELMORA_ROOT", "/env/root");
         const QStringList rest = VelMacVolume::applyCommandLineOptions(
             { u"velmoractl"_s, u"--root"_s, u"/opt/vol"_s, u"list"_s, u"--home=/h/me"_s });
-        QCOMPARE(rest, (QStringList{ u"velmoractl"_s, u"list"_s }));
+        QCOMPARE(rest, (QStringList { u"velmoractl"_s, u"list"_s }));
         QCOMPARE(VelMacVolume::root(), u"/opt/vol"_s);
         QCOMPARE(VelMacVolume::home(), u"/h/me"_s);
         VelMacVolume::setRootOverride(QString());
@@ -57,7 +57,7 @@ private slots:
     void optionWithoutItsValueShouldStayAnArgument()
     {
         const QStringList rest = VelMacVolume::applyCommandLineOptions({ u"x"_s, u"--root"_s });
-        QCOMPARE(rest, (QStringList{ u"x"_s, u"--root"_s }));
+        QCOMPARE(rest, (QStringList { u"x"_s, u"--root"_s }));
         QCOMPARE(VelMacVolume::root(), u"/"_s);
     }
 
