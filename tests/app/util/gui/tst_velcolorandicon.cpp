@@ -3,6 +3,7 @@
 #include "plist/PropertyList.h"
 #include "util/gui/VelColorDefaults.h"
 #include "util/gui/VelFileIcon.h"
+#include "util/gui/VelImageFitting.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -102,6 +103,14 @@ private slots:
         QCOMPARE(image.size(), QSize(16, 16));
         QCOMPARE(QColor(image.pixel(8, 8)), QColor(0, 200, 0));
         QCOMPARE(qAlpha(image.pixel(0, 0)), 255);
+    }
+
+    void sampleApplicationShouldShowItsOwnIcon()
+    {
+        const QString textEdit = QStringLiteral(VELMORA_SOURCE_DIR "/examples/Applications/TextEdit.app");
+        const QImage own(textEdit + u"/Contents/Resources/Edit.icns"_s);
+        QVERIFY(!own.isNull());
+        QCOMPARE(icon(textEdit), imageWithMaxSize(own, QSizeF(16, 16)));
     }
 
     void filesWithoutTheirOwnIconShouldGetAGenericOne()
