@@ -6,8 +6,5 @@
 
 int main(int argc, char **argv)
 {
-    return bench::run(argc, argv, [](const QByteArray &bytes) {
-        const plist::Value v = bytes.startsWith("bplist00") ? plist::readBinary(bytes) : plist::readXml(bytes);
-        return !v.isNone();
-    });
+    return bench::run(argc, argv, [](const QByteArray &bytes) { return !plist::read(bytes).isNone(); });
 }

@@ -11,6 +11,13 @@ constexpr Command kCommands[] = {
     {"services", "PROVIDER", &runServicesCommand},
     {"menu", "", &runMenuCommand},
     {"status", "", &runStatusCommand},
+    {"enable", "PROVIDER SERVICE", &runEnableCommand},
+    {"disable", "PROVIDER SERVICE", &runDisableCommand},
+    {"rename", "PROVIDER SERVICE NEW-TITLE", &runRenameCommand},
+    {"shortcut", "PROVIDER SERVICE KEY", &runShortcutCommand},
+    {"enable-all", "[PROVIDER]", &runEnableAllCommand},
+    {"disable-all", "[PROVIDER]", &runDisableAllCommand},
+    {"revert", "[PROVIDER]", &runRevertCommand},
     {"plist", "FILE", &runPlistCommand},
 };
 
@@ -20,6 +27,10 @@ bool takeGlobalOption(const QStringList &arguments, qsizetype *i, GlobalOptions 
     const QString &arg = arguments[*i];
     if (arg == u"--json") {
         options->json = true;
+        return true;
+    }
+    if (arg == u"--dry-run") {
+        options->dryRun = true;
         return true;
     }
     for (auto [name, target] : {std::pair{QStringLiteral("--root"), &options->root},
@@ -78,7 +89,7 @@ std::span<const Command> commands()
 
 QString usageText()
 {
-    QString text = QStringLiteral("usage: velmoractl [--root DIR] [--home DIR] [--json] COMMAND [ARGUMENTS]\n\ncommands:\n");
+    QString text = QStringLiteral("usage: velmoractl [--root DIR] [--home DIR] [--json] [--dry-run] COMMAND [ARGUMENTS]\n\ncommands:\n");
     for (const Command &c : kCommands)
         text += QStringLiteral("  %1 %2\n").arg(QLatin1StringView(c.name), QLatin1StringView(c.synopsis));
     return text;

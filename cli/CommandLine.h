@@ -19,6 +19,7 @@ struct GlobalOptions {
     QString root; // --root DIR: the Mac volume
     QString home; // --home DIR: the user's home folder
     bool json = false;
+    bool dryRun = false; // --dry-run: edits print the change list instead of saving
 };
 
 struct Invocation {
@@ -50,5 +51,12 @@ int runProvidersCommand(const GlobalOptions &options, const QStringList &argumen
 int runServicesCommand(const GlobalOptions &options, const QStringList &arguments);
 int runMenuCommand(const GlobalOptions &options, const QStringList &arguments);
 int runStatusCommand(const GlobalOptions &options, const QStringList &arguments);
+int runEnableCommand(const GlobalOptions &options, const QStringList &arguments);
+int runDisableCommand(const GlobalOptions &options, const QStringList &arguments);
+int runRenameCommand(const GlobalOptions &options, const QStringList &arguments);
+int runShortcutCommand(const GlobalOptions &options, const QStringList &arguments);
+int runEnableAllCommand(const GlobalOptions &options, const QStringList &arguments);
+int runDisableAllCommand(const GlobalOptions &options, const QStringList &arguments);
+int runRevertCommand(const GlobalOptions &options, const QStringList &arguments);
 
 } // namespace velctl

@@ -57,7 +57,7 @@ plist::Value normalized(const plist::Value &v, int depth)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const plist::Value v = bytes.startsWith("bplist00") ? plist::readBinary(bytes) : plist::readXml(bytes);
+    const plist::Value v = plist::read(bytes);
     const plist::Value expected = normalized(v, 0);
     if (expected.isNone())
         return 0;

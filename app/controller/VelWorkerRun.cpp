@@ -1,11 +1,10 @@
 #include "VelWorkerRun.h"
 
-#include "util/VelPathUtilities.h"
-
 #include <authorization/VelAuthorization.h>
 #include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
+#include <util/VelPathUtilities.h>
 
 #include <QFileInfo>
 
@@ -58,6 +57,8 @@ qint64 followOutput(QProcess &worker, const plist::Array &changeList, const VelW
 
 VelWorkerRunPlaces VelWorkerRunPlaces::standard()
 {
+    // The main bundle is found from the running program, also for
+    // velmoractl and the tests, which run beside the application bundle.
     return {VelBundle::mainBundle().resourcePath() + QStringLiteral("/TidyWorker"), VelHomeDirectory()};
 }
 

@@ -15,6 +15,5 @@ void tryToRemoveObjectForKey(const plist::DictionaryPtr &dictionary, QStringView
 
 // The first dictionary of the array whose value under the key is a string
 // equal (exactly, case-sensitively) to the given text; null when none is.
-[[nodiscard]] plist::DictionaryPtr dictionaryWithStringForKey(const plist::ArrayPtr &array,
-                                                              const QString &text,
-                                                              QStringView key);
+[[nodiscard]] plist::DictionaryPtr dictionaryWithStringForKey(
+    const plist::ArrayPtr &array, const QString &text, QStringView key);

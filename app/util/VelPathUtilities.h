@@ -23,5 +23,5 @@ bool checkFolder(const QString &path);
 
 // Every occurrence of target, left to right and without overlaps, replaced,
 // comparing characters exactly; the receiver itself when there is none.
-[[nodiscard]] QString stringByReplacingString(const QString &receiver, const QString &target,
-                                              const QString &replacement);
+[[nodiscard]] QString stringByReplacingString(
+    const QString &receiver, const QString &target, const QString &replacement);

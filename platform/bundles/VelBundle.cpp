@@ -24,7 +24,7 @@ namespace {
 
 qint64 modificationOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return -2;
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
@@ -75,7 +75,8 @@ QStringList VelPreferredLanguages()
         }
     }
     if (languages.isEmpty()) {
-        for (const QString &name : qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
+        for (const QString &name :
+            qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
             if (const QString language = languageFromLocaleName(name); !language.isEmpty())
                 languages.append(language);
         }
@@ -97,7 +98,7 @@ QStringList VelPreferredLanguages()
 
 QStringList VelLocalizationFolderNames(const QString &language)
 {
-    QStringList names{ language };
+    QStringList names { language };
     QString other = language;
     other.replace(u'_', u'-');
     if (other == language)
@@ -112,9 +113,11 @@ QStringList VelLocalizationFolderNames(const QString &language)
     return names;
 }
 
-VelBundle::VelBundle(const QString &path) : m_state(std::make_shared<State>())
+VelBundle::VelBundle(const QString &path)
+    : m_state(std::make_shared<State>())
 {
-    m_state->path = path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    m_state->path
+        = path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 const QString &VelBundle::bundlePath() const
@@ -167,18 +170,19 @@ QStringList VelBundle::resourceSearchFolders() const
     if (modification != m_state->listedModification) {
         m_state->listedModification = modification;
         m_state->localizationFolders.clear();
-        const QStringList entries
-            = QDir(resources).entryList({ QStringLiteral("*.lproj") }, QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList entries = QDir(resources).entryList(
+            { QStringLiteral("*.lproj") }, QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString &entry : entries)
             m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
     }
 
     QStringList languages = VelPreferredLanguages();
     languages.append(QStringLiteral("Base"));
-    languages.append(objectForInfoDictionaryKey(QStringLiteral("CFBundleDevelopmentRegion")).toString());
+    languages.append(
+        objectForInfoDictionaryKey(QStringLiteral("CFBundleDevelopmentRegion")).toString());
     languages.append(QStringLiteral("en"));
 
-    QStringList folders{ resources };
+    QStringList folders { resources };
     for (const QString &language : std::as_const(languages)) {
         if (language.isEmpty())
             continue;
@@ -209,14 +213,15 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
     return {};
 }
 
-QString VelBundle::localizedStringForKey(const QString &key, const QString &value,
-                                         const QString &table) const
+QString VelBundle::localizedStringForKey(
+    const QString &key, const QString &value, const QString &table) const
 {
     const QString tableName = table.isEmpty() ? QStringLiteral("Localizable") : table;
     auto cached = m_state->stringTables.constFind(tableName);
     if (cached == m_state->stringTables.cend()) {
         const QString path = pathForResource(tableName, QStringLiteral("strings"));
-        plist::DictionaryPtr strings = path.isEmpty() ? nullptr : plist::readFile(path).toDictionary();
+        plist::DictionaryPtr strings
+            = path.isEmpty() ? nullptr : plist::readFile(path).toDictionary();
         cached = m_state->stringTables.insert(tableName, strings);
     }
     if (*cached) {

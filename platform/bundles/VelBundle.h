@@ -29,8 +29,8 @@ public:
     [[nodiscard]] QString resourcePath() const;
     [[nodiscard]] QString infoDictionaryPath() const;
 
-    // Read once; an empty dictionary when there is none. A copy is made for
-    // nobody: treat it as read-only.
+    // Read once, and shared rather than copied: treat it as read-only. An
+    // empty dictionary when the bundle has none.
     [[nodiscard]] plist::DictionaryPtr infoDictionary() const;
     [[nodiscard]] plist::Value objectForInfoDictionaryKey(const QString &key) const;
     [[nodiscard]] QString bundleIdentifier() const;
@@ -43,8 +43,8 @@ public:
 
     // The translation of key in the string table (Localizable when empty);
     // else value when not empty, else key.
-    [[nodiscard]] QString localizedStringForKey(const QString &key, const QString &value,
-                                                const QString &table) const;
+    [[nodiscard]] QString localizedStringForKey(
+        const QString &key, const QString &value, const QString &table) const;
 
 private:
     struct State;

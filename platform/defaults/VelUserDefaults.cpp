@@ -37,7 +37,10 @@ qint64 leadingInteger(QStringView text)
 
 } // namespace
 
-VelUserDefaults::VelUserDefaults(QString domain) : m_domain(std::move(domain)) {}
+VelUserDefaults::VelUserDefaults(QString domain)
+    : m_domain(std::move(domain))
+{
+}
 
 VelUserDefaults &VelUserDefaults::standardUserDefaults()
 {
@@ -78,7 +81,7 @@ VelUserDefaults::FileStamp VelUserDefaults::stampOf(const QString &path)
 {
     FileStamp stamp;
     stamp.path = path;
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return stamp;
     stamp.exists = true;

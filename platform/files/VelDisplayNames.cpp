@@ -11,7 +11,8 @@ namespace {
 
 bool showAllExtensions()
 {
-    return VelUserDefaults::globalUserDefaults().boolForKey(QStringLiteral("AppleShowAllExtensions"));
+    return VelUserDefaults::globalUserDefaults().boolForKey(
+        QStringLiteral("AppleShowAllExtensions"));
 }
 
 QString cleanAbsolute(const QString &path)

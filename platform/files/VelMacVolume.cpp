@@ -107,8 +107,8 @@ QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         bool matched = false;
         for (const auto &[option, setter] :
-             { std::pair{QStringLiteral("--root"), &VelMacVolume::setRootOverride},
-               std::pair{QStringLiteral("--home"), &VelMacVolume::setHomeOverride} }) {
+            { std::pair { QStringLiteral("--root"), &VelMacVolume::setRootOverride },
+                std::pair { QStringLiteral("--home"), &VelMacVolume::setHomeOverride } }) {
             if (argument == option && i + 1 < arguments.size()) {
                 setter(arguments.at(++i));
                 matched = true;
@@ -127,7 +127,10 @@ QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
 
 QString VelMacVolume::macPath(const QString &macAbsolutePath)
 {
-    const QString macPath = cleanMacPath(macAbsolutePath);
+    QString macPath = cleanMacPath(macAbsolutePath);
+    // A trailing "/" stays, so that the answer still works as a folder prefix.
+    if (macPath != u'/' && macAbsolutePath.endsWith(u'/'))
+        macPath += u'/';
     const QString base = root();
     return base == u'/' ? macPath : (macPath == u'/' ? base : base + macPath);
 }

@@ -29,7 +29,8 @@ public:
     static QStringList applyCommandLineOptions(const QStringList &arguments);
 
     // A Mac path ("/Library/Services") as the path of this machine under the
-    // root. A relative path counts from the root, and ".." never leads above it.
+    // root. A relative path counts from the root, ".." never leads above it,
+    // and a trailing "/" is kept ("/Volumes/" stays a prefix of folders).
     [[nodiscard]] static QString macPath(const QString &macAbsolutePath);
 
     // "~" and "~/..." with the home folder in front; other paths unchanged.

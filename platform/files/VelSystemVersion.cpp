@@ -30,10 +30,9 @@ std::optional<unsigned> VelLookUpSystemVersion()
     const QString fromEnvironment = qEnvironmentVariable("VELMORA_SYSTEM_VERSION");
     if (!fromEnvironment.isEmpty())
         return VelSystemVersionCode(fromEnvironment);
-    const plist::DictionaryPtr info
-        = plist::readFile(VelMacVolume::macPath(
-                              QStringLiteral("/System/Library/CoreServices/SystemVersion.plist")))
-              .toDictionary();
+    const plist::DictionaryPtr info = plist::readFile(
+        VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices/SystemVersion.plist")))
+                                          .toDictionary();
     if (!info)
         return std::nullopt;
     const QString *version = info->value(u"ProductVersion").asString();

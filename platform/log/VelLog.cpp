@@ -25,8 +25,8 @@ QString processName()
 
 } // namespace
 
-QString VelLogLine(const QDateTime &time, const QString &processName, qint64 pid,
-                   const QString &message)
+QString VelLogLine(
+    const QDateTime &time, const QString &processName, qint64 pid, const QString &message)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + u' ' + processName + u'['
         + QString::number(pid) + QStringLiteral("] ") + message;

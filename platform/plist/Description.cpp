@@ -19,6 +19,7 @@
 #include "PropertyList.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace plist {
 
@@ -86,8 +87,12 @@ QString scalarDescription(const Value &v)
         return v.toBoolean() ? QStringLiteral("1") : QStringLiteral("0");
     case Value::Type::Integer:
         return v.isUnsignedInteger() ? QString::number(v.toUnsigned()) : QString::number(v.toInteger());
-    case Value::Type::Real:
-        return QString::number(v.toReal(), 'g', QLocale::FloatingPointShortest);
+    case Value::Type::Real: {
+        const double d = v.toReal();
+        if (d == 0 && std::signbit(d))
+            return QStringLiteral("-0"); // QString::number drops the sign of zero
+        return QString::number(d, 'g', QLocale::FloatingPointShortest);
+    }
     case Value::Type::String:
         return *v.asString();
     case Value::Type::Data:

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <vector>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -18,7 +18,7 @@ std::atomic<int> updateDynamicServicesCalls = 0;
 
 bool isDirectory(const QByteArray &nativePath)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(nativePath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -58,7 +58,7 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
         return;
     for (const QByteArray &name : candidateFolderNames(folder)) {
         const QByteArray path = folder + '/' + name;
-        struct stat linkInfo {};
+        struct stat linkInfo { };
         if (::lstat(path.constData(), &linkInfo) != 0)
             continue;
         const bool isLink = S_ISLNK(linkInfo.st_mode);
@@ -67,7 +67,7 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
         if (hasAppExtension(name.constData(), size_t(name.size())))
             found.append(QFile::decodeName(path));
         else if (recursive && !isLink
-                 && !VelWorkspace::hasPackageExtension(QFile::decodeName(name)))
+            && !VelWorkspace::hasPackageExtension(QFile::decodeName(name)))
             collectApplications(path, recursive, found, depth + 1);
     }
 }
@@ -76,12 +76,11 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
 
 bool VelWorkspace::hasPackageExtension(const QString &fileName)
 {
-    static const QStringList extensions
-        = { QStringLiteral("app"),       QStringLiteral("service"),   QStringLiteral("bundle"),
-            QStringLiteral("framework"), QStringLiteral("plugin"),    QStringLiteral("appex"),
-            QStringLiteral("xpc"),       QStringLiteral("prefpane"),  QStringLiteral("qlgenerator"),
-            QStringLiteral("mdimporter"), QStringLiteral("saver"),    QStringLiteral("component"),
-            QStringLiteral("kext"),      QStringLiteral("wdgt") };
+    static const QStringList extensions = { QStringLiteral("app"), QStringLiteral("service"),
+        QStringLiteral("bundle"), QStringLiteral("framework"), QStringLiteral("plugin"),
+        QStringLiteral("appex"), QStringLiteral("xpc"), QStringLiteral("prefpane"),
+        QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"), QStringLiteral("saver"),
+        QStringLiteral("component"), QStringLiteral("kext"), QStringLiteral("wdgt") };
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot <= 0)
         return false;
@@ -116,12 +115,11 @@ bool VelWorkspace::isAliasFileAtPath(const QString &path)
 QStringList VelWorkspace::allApplicationPaths()
 {
     QStringList found;
-    const QStringList recursiveFolders
-        = { VelMacVolume::macPath(QStringLiteral("/Applications")),
-            VelMacVolume::macPath(QStringLiteral("/System/Applications")),
-            VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices")),
-            VelMacVolume::macPath(QStringLiteral("/Developer/Applications")),
-            VelMacVolume::expandTilde(QStringLiteral("~/Applications")) };
+    const QStringList recursiveFolders = { VelMacVolume::macPath(QStringLiteral("/Applications")),
+        VelMacVolume::macPath(QStringLiteral("/System/Applications")),
+        VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices")),
+        VelMacVolume::macPath(QStringLiteral("/Developer/Applications")),
+        VelMacVolume::expandTilde(QStringLiteral("~/Applications")) };
     for (const QString &folder : recursiveFolders)
         collectApplications(QFile::encodeName(folder), true, found, 0);
 

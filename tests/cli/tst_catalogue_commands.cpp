@@ -72,6 +72,12 @@ QJsonObject itemNamed(const QJsonArray &items, const QString &name)
     return {};
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestCatalogueCommands : public QObject {
@@ -206,6 +212,117 @@ private slots:
         QVERIFY(run.out.contains("\"Mail\""));
     }
 
+    void dryRunShouldPrintTheChangeListAndChangeNothing()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const QString info = volume.path(u"/Applications/Mail.app/Contents/Info.plist"_s);
+        const QByteArray before = fileBytes(info);
+        const Run run = volume.run({u"--dry-run"_s, u"disable"_s, u"Mail"_s, u"Mail/Send File"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(fileBytes(info), before);
+        const plist::ArrayPtr changes = plist::readXml(run.out).toArray();
+        QVERIFY(changes);
+        QCOMPARE(changes->size(), 1);
+        const plist::DictionaryPtr change = changes->at(0).toDictionary();
+        QCOMPARE(change->value(u"Info Path").toString(), info);
+        QCOMPARE(change->value(u"Package Path").toString(), volume.path(u"/Applications/Mail.app"_s));
+        const plist::DictionaryPtr written = change->value(u"Info").toDictionary();
+        QCOMPARE(written->value(u"NSServices").toArray()->size(), 2);
+        QCOMPARE(written->value(u"Quillfen.Velmora.AllNSServices").toArray()->size(), 3);
+    }
+
+    void servicesShouldBeMatchedByTitleThenTranslationThenPath()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        for (const QString &name : {u"Lingo/Look Up"_s, u"Lingo/Look Up in Dictionary"_s,
+                                    u"Lingo -> Look Up in Dictionary"_s}) {
+            const Run run = volume.run({u"--dry-run"_s, u"shortcut"_s, u"Lingo"_s, name, u""_s});
+            QCOMPARE(run.exitCode, 0);
+            const plist::DictionaryPtr info =
+                plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
+            for (const plist::Value &entry : *info->value(u"NSServices").toArray())
+                QVERIFY(!entry.toDictionary()->contains(u"NSKeyEquivalent"));
+        }
+        const Run missing = volume.run({u"--dry-run"_s, u"enable"_s, u"Lingo"_s, u"Nothing"_s});
+        QCOMPARE(missing.exitCode, 3);
+    }
+
+    void renameShouldStoreTheOriginalWhenTheTranslationIsGivenBack()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run renamed = volume.run({u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s, u"Words/Define"_s});
+        QCOMPARE(renamed.exitCode, 0);
+        QVERIFY(renamed.out.contains("<string>Words/Define</string>"));
+        // Giving back the translation of the original title changes nothing.
+        const Run same = volume.run({u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s,
+                                     u"Lingo/Look Up in Dictionary"_s});
+        QCOMPARE(same.exitCode, 0);
+        QCOMPARE(plist::readXml(same.out).toArray()->size(), 0);
+    }
+
+    void editsOfServicesThatMayNotBeEditedShouldBeRefused()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run untitled = volume.run(
+            {u"--dry-run"_s, u"disable"_s, u"Grabber"_s, u"Untitled Service: [Grabber grabSelection]"_s});
+        QCOMPARE(untitled.exitCode, 4);
+        QVERIFY(untitled.err.contains("no menu item title"));
+
+        QTemporaryDir tools;
+        const QString tool = tools.filePath(u"codesign"_s);
+        QFile script(tool);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho \"Executable=$2\"\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"VELMORA_CODESIGN"_s, tool);
+        const Run signedRun = volume.run({u"--dry-run"_s, u"disable"_s, u"Mail"_s, u"Mail/Send File"_s}, environment);
+        QCOMPARE(signedRun.exitCode, 4);
+        QVERIFY(signedRun.err.contains("Edit Signed Applications"));
+    }
+
+    void editsShouldBeSavedThroughTheWorker()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        QProcessEnvironment direct = QProcessEnvironment::systemEnvironment();
+        direct.insert(u"VELMORA_AUTHORIZATION"_s, u"direct"_s);
+        const Run saved = volume.run({u"disable"_s, u"Mail"_s, u"Mail/Send File"_s}, direct);
+        QCOMPARE(saved.exitCode, 0);
+        QCOMPARE(saved.out, QByteArray("saved 1 provider\n"));
+        const Run after = volume.run({u"--json"_s, u"services"_s, u"Mail"_s});
+        QCOMPARE(serviceTitled(after.json()[u"services"].toArray(), u"Mail -> Send File"_s)[u"enabled"].toBool(), false);
+
+        const Run json = volume.run({u"--json"_s, u"revert"_s}, direct);
+        QCOMPARE(json.exitCode, 0);
+        QCOMPARE(json.json()[u"result"].toString(), u"saved"_s);
+        QCOMPARE(json.json()[u"entries"].toInt(), 4); // Mail, Notes, Clipper and Stickies go back
+        QCOMPARE(json.json()[u"confirmed"].toInt(), 4);
+        QCOMPARE(volume.run({u"status"_s}).out, QByteArray("33 services\n"));
+
+        QProcessEnvironment deny = QProcessEnvironment::systemEnvironment();
+        deny.insert(u"VELMORA_AUTHORIZATION"_s, u"deny"_s);
+        const Run denied = volume.run({u"--json"_s, u"disable-all"_s, u"Finder"_s}, deny);
+        QCOMPARE(denied.exitCode, 5);
+        QCOMPARE(denied.json()[u"result"].toString(), u"not-authorized"_s);
+        QCOMPARE(denied.json()[u"entries"].toInt(), 1);
+        QCOMPARE(denied.json()[u"confirmed"].toInt(), 0);
+        QVERIFY(!denied.err.isEmpty());
+    }
+
+    void savingWithNothingChangedShouldSaySo()
+    {
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        const Run run = volume.run({u"enable"_s, u"Mail"_s, u"Mail/Send File"_s});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("nothing to save\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogueCommands)

@@ -16,10 +16,9 @@ void setColorForKey(VelUserDefaults &defaults, const QColor &color, const QStrin
         return;
     const QRgba64 rgba = color.rgba64();
     plist::DictionaryPtr archived = plist::Dictionary::create();
-    archived->set(kColorKey, plist::Array::create({ plist::Value(int(rgba.red())),
-                                                    plist::Value(int(rgba.green())),
-                                                    plist::Value(int(rgba.blue())),
-                                                    plist::Value(int(rgba.alpha())) }));
+    archived->set(kColorKey,
+        plist::Array::create({ plist::Value(int(rgba.red())), plist::Value(int(rgba.green())),
+            plist::Value(int(rgba.blue())), plist::Value(int(rgba.alpha())) }));
     archiveObject(defaults, plist::Value(archived), key);
 }
 

@@ -29,8 +29,8 @@ QImage imageWithMaxSize(const QImage &image, QSizeF maxSize)
     if (image.isNull() || !drawn.isValid() || std::isnan(drawn.width())
         || std::isnan(drawn.height()))
         return canvas;
-    const QPointF origin((maxSize.width() - drawn.width()) * 0.5,
-                         (maxSize.height() - drawn.height()) * 0.5);
+    const QPointF origin(
+        (maxSize.width() - drawn.width()) * 0.5, (maxSize.height() - drawn.height()) * 0.5);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

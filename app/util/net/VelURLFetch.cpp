@@ -33,8 +33,8 @@ std::optional<QByteArray> dataFromNSURLConnection(const QUrl &url, int timeoutMi
     QNetworkAccessManager manager;
     manager.setCache(nullptr);
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(
+        QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(timeoutMilliseconds);
 

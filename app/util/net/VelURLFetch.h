@@ -14,11 +14,10 @@ inline constexpr int kVelURLFetchTimeoutMilliseconds = 5000;
 
 // The body, or none when the request failed. An error page from the server is
 // a body like any other.
-[[nodiscard]] std::optional<QByteArray>
-dataFromNSURLConnection(const QUrl &url, int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);
+[[nodiscard]] std::optional<QByteArray> dataFromNSURLConnection(
+    const QUrl &url, int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);
 
 // The body parsed as a property list when its top level is a dictionary;
 // null when the fetch or the parse fails, or the top level is another kind.
-[[nodiscard]] plist::DictionaryPtr
-dictionaryFromNSURLConnection(const QUrl &url,
-                              int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);
+[[nodiscard]] plist::DictionaryPtr dictionaryFromNSURLConnection(
+    const QUrl &url, int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);

@@ -46,7 +46,7 @@ private slots:
         setBoolForKey(d, false, u"a"_s);
         QVERIFY(d->value(u"a").isBoolean());
         QVERIFY(!d->value(u"a").toBoolean());
-        QCOMPARE(d->keys(), (QStringList{ u"a"_s, u"b"_s }));
+        QCOMPARE(d->keys(), (QStringList { u"a"_s, u"b"_s }));
         setBoolForKey(d, true, u"c"_s);
         QVERIFY(d->value(u"c").toBoolean());
     }

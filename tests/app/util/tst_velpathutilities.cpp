@@ -45,7 +45,7 @@ private slots:
         VelMacVolume::setVolumeNameOverride(u"Macintosh HD"_s);
         QVERIFY(QDir().mkpath(volume.filePath(u"Applications/TextEdit.app"_s)));
         QCOMPARE(readablePathRepresentation(volume.filePath(u"Applications/TextEdit.app"_s)),
-                 u"Macintosh HD -> Applications -> TextEdit"_s);
+            u"Macintosh HD -> Applications -> TextEdit"_s);
     }
 
     void readablePathOfAMissingPathShouldBeThePath()
@@ -103,7 +103,7 @@ private slots:
         QStringList listed = directoryContentPaths(base + u"/Services"_s);
         listed.sort();
         const QStringList expected = { base + u"/Services/.hidden"_s, base + u"/Services/Sub"_s,
-                                       base + u"/Services/broken"_s, base + u"/Services/file.txt"_s };
+            base + u"/Services/broken"_s, base + u"/Services/file.txt"_s };
         QCOMPARE(listed, expected);
         QCOMPARE(directoryContentPaths(base + u"/Services/"_s).size(), 4);
         QVERIFY(directoryContentPaths(base + u"/Missing"_s).isEmpty());
@@ -139,8 +139,8 @@ private slots:
         const QString receiver = u"no slash here"_s;
         const QString result = stringByReplacingString(receiver, u"/"_s, u"|"_s);
         QCOMPARE(result.constData(), receiver.constData());
-        QCOMPARE(stringByReplacingString(receiver, QString(), u"|"_s).constData(),
-                 receiver.constData());
+        QCOMPARE(
+            stringByReplacingString(receiver, QString(), u"|"_s).constData(), receiver.constData());
     }
 };
 

@@ -36,12 +36,15 @@ private:
     QTemporaryDir *m_home = nullptr;
 
     [[nodiscard]] QString preferences() const { return m_home->path() + u"/Library/Preferences"_s; }
-    [[nodiscard]] QString domainFile() const { return preferences() + u'/' + kDomain + u".plist"_s; }
+    [[nodiscard]] QString domainFile() const
+    {
+        return preferences() + u'/' + kDomain + u".plist"_s;
+    }
 
     bool writeDomain(const QString &domain, const plist::DictionaryPtr &values) const
     {
-        return writeBytes(preferences() + u'/' + domain + u".plist"_s,
-                          plist::writeXml(plist::Value(values)));
+        return writeBytes(
+            preferences() + u'/' + domain + u".plist"_s, plist::writeXml(plist::Value(values)));
     }
 
 private slots:
@@ -62,7 +65,7 @@ private slots:
     {
         QCOMPARE(VelUserDefaults(kDomain).path(), domainFile());
         QCOMPARE(VelUserDefaults::globalUserDefaults().path(),
-                 preferences() + u"/.GlobalPreferences.plist"_s);
+            preferences() + u"/.GlobalPreferences.plist"_s);
     }
 
     void shouldReadAFileWrittenBeforeTheObjectExisted()
@@ -158,11 +161,11 @@ private slots:
         QVERIFY(defaults.setBool(true, u"New"_s));
         QCOMPARE(log.messages().size(), 1);
         QVERIFY(log.messages().first().contains(domainFile()));
-        const QStringList aside = QDir(preferences()).entryList(
-            { kDomain + u".plist.unreadable-*"_s }, QDir::Files);
+        const QStringList aside
+            = QDir(preferences()).entryList({ kDomain + u".plist.unreadable-*"_s }, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QCOMPARE(readBytes(preferences() + u'/' + aside.first()),
-                 "<?xml version=\"1.0\"?><plist><dict><key>broken"_ba);
+            "<?xml version=\"1.0\"?><plist><dict><key>broken"_ba);
         QVERIFY(VelUserDefaults(kDomain).boolForKey(u"New"_s));
 
         QVERIFY(defaults.setBool(false, u"Second"_s));
@@ -218,7 +221,8 @@ private slots:
         VelMacVolume::setHomeOverride(otherHome.path());
         QVERIFY(defaults.objectForKey(u"Key"_s).isNone());
         QVERIFY(defaults.setObject(u"second"_s, u"Key"_s));
-        QVERIFY(QFile::exists(otherHome.path() + u"/Library/Preferences/"_s + kDomain + u".plist"_s));
+        QVERIFY(
+            QFile::exists(otherHome.path() + u"/Library/Preferences/"_s + kDomain + u".plist"_s));
     }
 };
 

@@ -25,8 +25,7 @@ private:
         plist::DictionaryPtr global = plist::Dictionary::create();
         global->set(u"AppleShowAllExtensions"_s, show);
         QVERIFY(QDir().mkpath(onVolume(u"Users/anna/Library/Preferences"_s)));
-        QVERIFY(plist::writeXmlFile(
-            plist::Value(global),
+        QVERIFY(plist::writeXmlFile(plist::Value(global),
             onVolume(u"Users/anna/Library/Preferences/.GlobalPreferences.plist"_s)));
     }
 
@@ -66,7 +65,7 @@ private slots:
     {
         QCOMPARE(VelDisplayNameAtPath(onVolume(u"Applications/Read Me.txt"_s)), u"Read Me.txt"_s);
         QCOMPARE(VelDisplayNameAtPath(onVolume(u"Applications/Folder.with.dots"_s)),
-                 u"Folder.with.dots"_s);
+            u"Folder.with.dots"_s);
     }
 
     void volumeRootShouldShowAsTheVolumeName()
@@ -78,25 +77,24 @@ private slots:
     void componentsOfAPathOnTheVolumeShouldStartWithItsName()
     {
         QCOMPARE(VelComponentsToDisplayForPath(onVolume(u"Applications/Tool 2.5.app"_s)),
-                 (QStringList{ u"Tiger HD"_s, u"Applications"_s, u"Tool 2.5"_s }));
-        QCOMPARE(VelComponentsToDisplayForPath(m_volume->path()), QStringList{ u"Tiger HD"_s });
+            (QStringList { u"Tiger HD"_s, u"Applications"_s, u"Tool 2.5"_s }));
+        QCOMPARE(VelComponentsToDisplayForPath(m_volume->path()), QStringList { u"Tiger HD"_s });
     }
 
     void componentsUnderVolumesShouldStartWithThatVolume()
     {
         QCOMPARE(VelComponentsToDisplayForPath(onVolume(u"Volumes/Backup/Applications/Old.app"_s)),
-                 (QStringList{ u"Backup"_s, u"Applications"_s, u"Old"_s }));
+            (QStringList { u"Backup"_s, u"Applications"_s, u"Old"_s }));
     }
 
     void componentsOfAPathElsewhereShouldBeItsNames()
     {
         QTemporaryDir elsewhere;
         QVERIFY(QDir().mkpath(elsewhere.filePath(u"Services/Spell.service"_s)));
-        QStringList expected
-            = QDir::cleanPath(elsewhere.path()).split(u'/', Qt::SkipEmptyParts);
+        QStringList expected = QDir::cleanPath(elsewhere.path()).split(u'/', Qt::SkipEmptyParts);
         expected << u"Services"_s << u"Spell"_s;
         QCOMPARE(VelComponentsToDisplayForPath(elsewhere.filePath(u"Services/Spell.service"_s)),
-                 expected);
+            expected);
     }
 
     void missingPathShouldHaveNoComponents()

@@ -23,6 +23,8 @@ private slots:
         QCOMPARE(VelMacVolume::home(), QDir::cleanPath(QDir::homePath()));
         QCOMPARE(VelMacVolume::volumeName(), u"Macintosh HD"_s);
         QCOMPARE(VelMacVolume::macPath(u"/Library/Services"_s), u"/Library/Services"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/Volumes/"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/"_s), u"/"_s);
     }
 
     void shouldTakeSettingsFromTheEnvironment()
@@ -36,7 +38,7 @@ private slots:
         QCOMPARE(VelMacVolume::macPath(u"/Library/Services"_s), u"/srv/mac/Library/Services"_s);
         QCOMPARE(VelMacVolume::macPath(u"Applications"_s), u"/srv/mac/Applications"_s);
         QCOMPARE(VelMacVolume::macPath(u"/"_s), u"/srv/mac"_s);
-        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/srv/mac/Volumes"_s);
+        QCOMPARE(VelMacVolume::macPath(u"/Volumes/"_s), u"/srv/mac/Volumes/"_s);
         QCOMPARE(VelMacVolume::macPath(u"/../../etc/passwd"_s), u"/srv/mac/etc/passwd"_s);
     }
 
@@ -45,7 +47,7 @@ private slots:
         qputenv("VELMORA_ROOT", "/env/root");
         const QStringList rest = VelMacVolume::applyCommandLineOptions(
             { u"velmoractl"_s, u"--root"_s, u"/opt/vol"_s, u"list"_s, u"--home=/h/me"_s });
-        QCOMPARE(rest, (QStringList{ u"velmoractl"_s, u"list"_s }));
+        QCOMPARE(rest, (QStringList { u"velmoractl"_s, u"list"_s }));
         QCOMPARE(VelMacVolume::root(), u"/opt/vol"_s);
         QCOMPARE(VelMacVolume::home(), u"/h/me"_s);
         VelMacVolume::setRootOverride(QString());
@@ -55,7 +57,7 @@ private slots:
     void optionWithoutItsValueShouldStayAnArgument()
     {
         const QStringList rest = VelMacVolume::applyCommandLineOptions({ u"x"_s, u"--root"_s });
-        QCOMPARE(rest, (QStringList{ u"x"_s, u"--root"_s }));
+        QCOMPARE(rest, (QStringList { u"x"_s, u"--root"_s }));
         QCOMPARE(VelMacVolume::root(), u"/"_s);
     }
 

@@ -12,8 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Runs the function with standard error sent to a file and answers what was written.
-template<typename Function>
-QByteArray captureStandardError(Function function)
+template <typename Function> QByteArray captureStandardError(Function function)
 {
     QTemporaryFile file;
     if (!file.open())
@@ -39,7 +38,7 @@ private slots:
     {
         const QDateTime time(QDate(2026, 12, 7), QTime(17, 5, 21, 123));
         QCOMPARE(VelLogLine(time, u"velmoractl"_s, 1234, u"message"_s),
-                 u"2026-12-07 17:05:21.123 velmoractl[1234] message"_s);
+            u"2026-12-07 17:05:21.123 velmoractl[1234] message"_s);
     }
 
     void shouldWriteOneStampedLineToStandardError()
@@ -66,7 +65,7 @@ private slots:
             lines = capture.lines();
         });
         QVERIFY(written.isEmpty());
-        QCOMPARE(messages, (QStringList{u"first"_s, u"second\nline"_s}));
+        QCOMPARE(messages, (QStringList { u"first"_s, u"second\nline"_s }));
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).endsWith(u"] first"_s));
         QVERIFY(lines.at(0).contains(u" tst_vellog["_s));
@@ -79,10 +78,10 @@ private slots:
         {
             VelLogCapture inner;
             VelLog(u"b"_s);
-            QCOMPARE(inner.messages(), QStringList{u"b"_s});
+            QCOMPARE(inner.messages(), QStringList { u"b"_s });
         }
         VelLog(u"c"_s);
-        QCOMPARE(outer.messages(), (QStringList{u"a"_s, u"c"_s}));
+        QCOMPARE(outer.messages(), (QStringList { u"a"_s, u"c"_s }));
         outer.clear();
         QVERIFY(outer.messages().isEmpty());
     }
@@ -94,10 +93,10 @@ private slots:
         VelLogCapture *inner = new VelLogCapture;
         delete middle;
         VelLog(u"to inner"_s);
-        QCOMPARE(inner->messages(), QStringList{u"to inner"_s});
+        QCOMPARE(inner->messages(), QStringList { u"to inner"_s });
         delete inner;
         VelLog(u"to outermost"_s);
-        QCOMPARE(outermost.messages(), QStringList{u"to outermost"_s});
+        QCOMPARE(outermost.messages(), QStringList { u"to outermost"_s });
     }
 };
 

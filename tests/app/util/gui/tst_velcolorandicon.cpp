@@ -3,6 +3,7 @@
 #include "plist/PropertyList.h"
 #include "util/gui/VelColorDefaults.h"
 #include "util/gui/VelFileIcon.h"
+#include "util/gui/VelImageFitting.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -14,7 +15,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 bool makeBundleWithIcon(const QString &path, const QString &iconFile, const QString &fileOnDisk,
-                        const QByteArray &format)
+    const QByteArray &format)
 {
     plist::DictionaryPtr info = plist::Dictionary::create();
     info->set(u"CFBundleIconFile"_s, iconFile);
@@ -51,9 +52,9 @@ private slots:
         QFETCH(QColor, color);
         VelUserDefaults defaults(u"com.example.Colors"_s);
         setColorForKey(defaults, color, u"VelOrbUpdateCheckerStatusColor"_s);
-        QCOMPARE(colorForKey(VelUserDefaults(u"com.example.Colors"_s),
-                             u"VelOrbUpdateCheckerStatusColor"_s),
-                 color);
+        QCOMPARE(colorForKey(
+                     VelUserDefaults(u"com.example.Colors"_s), u"VelOrbUpdateCheckerStatusColor"_s),
+            color);
     }
 
     void invalidColorShouldStoreNothing()
@@ -70,10 +71,11 @@ private slots:
         QVERIFY(defaults.setObject(u"red"_s, u"Text"_s));
         QVERIFY(!colorForKey(defaults, u"Text"_s).isValid());
         plist::DictionaryPtr wrong = plist::Dictionary::create();
-        wrong->set(u"VelColor"_s, plist::Array::create({ plist::Value(1), plist::Value(70000),
-                                                          plist::Value(0), plist::Value(0) }));
-        QVERIFY(defaults.setObject(plist::Value::fromData(plist::writeBinary(plist::Value(wrong))),
-                                   u"OutOfRange"_s));
+        wrong->set(u"VelColor"_s,
+            plist::Array::create(
+                { plist::Value(1), plist::Value(70000), plist::Value(0), plist::Value(0) }));
+        QVERIFY(defaults.setObject(
+            plist::Value::fromData(plist::writeBinary(plist::Value(wrong))), u"OutOfRange"_s));
         QVERIFY(!colorForKey(defaults, u"OutOfRange"_s).isValid());
     }
 
@@ -103,12 +105,20 @@ private slots:
         QCOMPARE(qAlpha(image.pixel(0, 0)), 255);
     }
 
+    void sampleApplicationShouldShowItsOwnIcon()
+    {
+        const QString textEdit = QStringLiteral(VELMORA_SOURCE_DIR "/examples/Applications/TextEdit.app");
+        const QImage own(textEdit + u"/Contents/Resources/Edit.icns"_s);
+        QVERIFY(!own.isNull());
+        QCOMPARE(icon(textEdit), imageWithMaxSize(own, QSizeF(16, 16)));
+    }
+
     void filesWithoutTheirOwnIconShouldGetAGenericOne()
     {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(u"NoIcon.app/Contents"_s)));
-        for (const QString &path : { dir.filePath(u"NoIcon.app"_s), dir.path(),
-                                     dir.filePath(u"missing.txt"_s) }) {
+        for (const QString &path :
+            { dir.filePath(u"NoIcon.app"_s), dir.path(), dir.filePath(u"missing.txt"_s) }) {
             const QImage image = icon(path);
             QCOMPARE(image.size(), QSize(16, 16));
             bool painted = false;

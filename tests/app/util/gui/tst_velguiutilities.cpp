@@ -109,8 +109,8 @@ private slots:
     {
         VelDesktopCapture capture;
         QVERIFY(showInFinder(u"~/Library/Services/Odd \"name\".service"_s));
-        QCOMPARE(capture.revealedPaths(),
-                 QStringList{ u"~/Library/Services/Odd \"name\".service"_s });
+        QCOMPARE(
+            capture.revealedPaths(), QStringList { u"~/Library/Services/Odd \"name\".service"_s });
         QVERIFY(!showInFinder(QString()));
         QCOMPARE(capture.revealedPaths().size(), 1);
     }

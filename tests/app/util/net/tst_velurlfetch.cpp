@@ -14,7 +14,9 @@ namespace {
 class TinyHttpServer : public QObject {
 public:
     explicit TinyHttpServer(QByteArray status, QByteArray body, bool silent = false)
-        : m_status(std::move(status)), m_body(std::move(body)), m_silent(silent)
+        : m_status(std::move(status))
+        , m_body(std::move(body))
+        , m_silent(silent)
     {
         m_server.listen(QHostAddress::LocalHost);
         connect(&m_server, &QTcpServer::newConnection, this, &TinyHttpServer::accept);
@@ -43,8 +45,8 @@ private:
             return;
         ++m_requests;
         socket->write("HTTP/1.1 " + m_status + "\r\nContent-Type: application/xml\r\n"
-                      + "Content-Length: " + QByteArray::number(m_body.size())
-                      + "\r\nConnection: close\r\n\r\n" + m_body);
+            + "Content-Length: " + QByteArray::number(m_body.size())
+            + "\r\nConnection: close\r\n\r\n" + m_body);
         socket->disconnectFromHost();
     }
 

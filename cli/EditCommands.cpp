@@ -1,0 +1,234 @@
+// velmoractl's edits: each loads the catalogue, applies one edit in memory and
+// saves through the worker, or with --dry-run prints the change list that
+// would be written and changes nothing.
+
+#include "CatalogueLookup.h"
+
+#include <controller/VelSaveChanges.h>
+#include <model/VelChangeList.h>
+#include <model/VelServiceEntry.h>
+
+#include <defaults/VelUserDefaults.h>
+#include <plist/PropertyList.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace velctl {
+
+namespace {
+
+struct Usage {
+    const char *command;
+    int minArguments;
+    int maxArguments;
+    const char *text;
+};
+
+const Usage kUsages[] = {
+    {"enable", 2, 2, "enable PROVIDER SERVICE"},
+    {"disable", 2, 2, "disable PROVIDER SERVICE"},
+    {"rename", 3, 3, "rename PROVIDER SERVICE NEW-TITLE"},
+    {"shortcut", 3, 3, "shortcut PROVIDER SERVICE KEY"},
+    {"enable-all", 0, 1, "enable-all [PROVIDER]"},
+    {"disable-all", 0, 1, "disable-all [PROVIDER]"},
+    {"revert", 0, 1, "revert [PROVIDER]"},
+};
+
+const Usage *usageOf(const QString &command)
+{
+    for (const Usage &usage : kUsages) {
+        if (command == QLatin1String(usage.command))
+            return &usage;
+    }
+    return nullptr;
+}
+
+// Why the entry may not be edited, or an empty text when it may.
+QString whyNotEditable(const VelProviderPtr &provider, const plist::DictionaryPtr &entry)
+{
+    if (isServiceEditable(entry))
+        return QString();
+    if (!serviceMenuItemTitle(entry))
+        return u"the service has no menu item title"_s;
+    return u"%1 is code-signed and \"Edit Signed Applications\" is off"_s.arg(provider->name());
+}
+
+// The providers an "-all" command or revert works on: one, or every provider.
+bool selectedProviders(const QStringList &arguments, Output &output, std::vector<VelProviderPtr> *providers)
+{
+    if (arguments.isEmpty()) {
+        *providers = VelServiceCatalogue::shared().applications();
+        return true;
+    }
+    const VelProviderPtr provider = findProvider(arguments[0], output.err);
+    if (!provider)
+        return false;
+    providers->push_back(provider);
+    return true;
+}
+
+int editOneService(const QString &command, const QStringList &arguments, Output &output)
+{
+    const VelProviderPtr provider = findProvider(arguments[0], output.err);
+    if (!provider)
+        return kUnknownItem;
+    const plist::DictionaryPtr entry = findService(provider, arguments[1], output.err);
+    if (!entry)
+        return kUnknownItem;
+    const QString why = whyNotEditable(provider, entry);
+    if (!why.isEmpty()) {
+        output.err << "velmoractl: cannot edit \"" << arguments[1] << "\": " << why << '\n';
+        return kNotEditable;
+    }
+    VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
+    if (command == u"enable" || command == u"disable")
+        setServiceEnabled(entry, command == u"enable");
+    else if (command == u"rename")
+        catalogue.setMenuPathOfService(entry, arguments[2]);
+    else if (command == u"shortcut")
+        setServiceKeyEquivalent(entry, arguments[2]);
+    return kSuccess;
+}
+
+int editProviders(const QString &command, const QStringList &arguments, Output &output)
+{
+    std::vector<VelProviderPtr> providers;
+    if (!selectedProviders(arguments, output, &providers))
+        return kUnknownItem;
+    for (const VelProviderPtr &provider : providers) {
+        if (command == u"revert") {
+            provider->revert();
+            continue;
+        }
+        for (const plist::Value &item : *provider->services())
+            setServiceEnabled(item.toDictionary(), command == u"enable-all");
+    }
+    VelServiceCatalogue::shared().rebuildServiceMenuRepresentation();
+    return kSuccess;
+}
+
+QString outcomeName(VelSaveOutcome outcome)
+{
+    switch (outcome) {
+    case VelSaveOutcome::NothingToSave:
+        return u"nothing-to-save"_s;
+    case VelSaveOutcome::WorkerMissing:
+        return u"worker-missing"_s;
+    case VelSaveOutcome::ChangeListNotWritten:
+        return u"change-list-not-written"_s;
+    case VelSaveOutcome::AuthorizationFailed:
+        return u"authorization-failed"_s;
+    case VelSaveOutcome::NotAuthorized:
+        return u"not-authorized"_s;
+    case VelSaveOutcome::Incomplete:
+        return u"incomplete"_s;
+    case VelSaveOutcome::Saved:
+        return u"saved"_s;
+    }
+    return QString();
+}
+
+QString outcomeText(const VelSaveResult &result)
+{
+    switch (result.outcome) {
+    case VelSaveOutcome::NothingToSave:
+        return u"nothing to save"_s;
+    case VelSaveOutcome::WorkerMissing:
+        return u"the worker program is missing from the application's resources"_s;
+    case VelSaveOutcome::ChangeListNotWritten:
+        return u"the change list could not be written"_s;
+    case VelSaveOutcome::AuthorizationFailed:
+        return u"administrator rights could not be requested"_s;
+    case VelSaveOutcome::NotAuthorized:
+        return u"administrator rights were not granted, or the worker did not start"_s;
+    case VelSaveOutcome::Incomplete:
+        return u"the worker confirmed %1 of %2 changed providers"_s.arg(result.confirmed).arg(result.entries);
+    case VelSaveOutcome::Saved:
+        return u"saved %1 %2"_s.arg(result.entries).arg(result.entries == 1 ? u"provider"_s : u"providers"_s);
+    }
+    return QString();
+}
+
+int save(const GlobalOptions &options, Output &output)
+{
+    const VelSaveResult result = VelSaveChanges(VelServiceCatalogue::shared());
+    if (options.json) {
+        const QJsonObject object{{u"entries"_s, qint64(result.entries)},
+                                 {u"confirmed"_s, qint64(result.confirmed)},
+                                 {u"result"_s, outcomeName(result.outcome)}};
+        output.out << QJsonDocument(object).toJson(QJsonDocument::Indented);
+    } else if (result.outcome == VelSaveOutcome::Saved || result.outcome == VelSaveOutcome::NothingToSave) {
+        output.out << outcomeText(result) << '\n';
+    }
+    if (result.providerVanished)
+        output.err << "velmoractl: a changed provider's Info.plist has disappeared; it was not saved\n";
+    if (result.outcome == VelSaveOutcome::Saved || result.outcome == VelSaveOutcome::NothingToSave)
+        return result.providerVanished ? kSaveFailed : kSuccess;
+    output.err << "velmoractl: save failed: " << outcomeText(result) << '\n';
+    return kSaveFailed;
+}
+
+int runEdit(const char *command, const GlobalOptions &options, const QStringList &arguments)
+{
+    Output output;
+    const Usage *usage = usageOf(QLatin1String(command));
+    if (arguments.size() < usage->minArguments || arguments.size() > usage->maxArguments) {
+        output.err << "usage: velmoractl [--dry-run] " << usage->text << '\n';
+        return kUsage;
+    }
+    loadedCatalogue(options);
+    const QString name = QLatin1String(command);
+    const int status = usage->minArguments >= 2 ? editOneService(name, arguments, output)
+                                                 : editProviders(name, arguments, output);
+    if (status != kSuccess)
+        return status;
+    if (options.dryRun) {
+        output.out << plist::writeXml(VelCollectChanges(VelServiceCatalogue::shared().applications()).entries);
+        return kSuccess;
+    }
+    return save(options, output);
+}
+
+} // namespace
+
+int runEnableCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("enable", options, arguments);
+}
+
+int runDisableCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("disable", options, arguments);
+}
+
+int runRenameCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("rename", options, arguments);
+}
+
+int runShortcutCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("shortcut", options, arguments);
+}
+
+int runEnableAllCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("enable-all", options, arguments);
+}
+
+int runDisableAllCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("disable-all", options, arguments);
+}
+
+int runRevertCommand(const GlobalOptions &options, const QStringList &arguments)
+{
+    return runEdit("revert", options, arguments);
+}
+
+} // namespace velctl
