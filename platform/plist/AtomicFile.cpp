@@ -31,10 +31,11 @@ void setError(QString *error, const QString &message)
 // newly created file.
 int createTemporaryFile(const QString &folder, const QString &name, QByteArray &tempPath)
 {
+    // The name is cut (in bytes, which is all the file system cares about)
+    // so that a name of the greatest length still leaves room for the suffix.
+    const QByteArray prefix = QFile::encodeName(folder) + "/." + QFile::encodeName(name).left(200) + ".tmp-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = folder + QLatin1String("/.") + name + QLatin1String(".tmp-")
-            + QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36);
-        tempPath = QFile::encodeName(candidate);
+        tempPath = prefix + QByteArray::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36);
         const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -79,7 +80,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     QByteArray tempPath;
     const int fd = createTemporaryFile(folder, info.fileName(), tempPath);
     if (fd < 0) {
-        setError(error, QStringLiteral("cannot create a temporary file in %1: %2").arg(folder, systemError(errno)));
+        const int failure = errno;
+        setError(error, QStringLiteral("cannot create a temporary file in %1: %2").arg(folder, systemError(failure)));
         return false;
     }
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;

@@ -181,8 +181,8 @@ Value XmlParser::readDocument()
     } else {
         result = readValue(root, 0);
     }
-    if (result.isNone() || !skipMisc() || m_p != m_end)
-        return {};
+    // Whatever follows the root element is ignored, as CoreFoundation does:
+    // its reader stops there.
     return result;
 }
 

@@ -67,6 +67,17 @@ private slots:
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Changes.plist")});
     }
 
+    void shouldReplaceAFileWhoseNameIsAsLongAsAllowed()
+    {
+        QTemporaryDir dir;
+        // 85 three-byte characters: 255 bytes, the most a name may hold.
+        const QString path = dir.filePath(QString(85, QChar(0x20ac)));
+        QVERIFY(writeFile(path, "old"));
+        QVERIFY(writeFileAtomically(path, "new"));
+        QCOMPARE(contents(path), QByteArray("new"));
+        QCOMPARE(entries(dir.path()).size(), 1);
+    }
+
     void shouldFailWithAReasonWhenTheFolderIsMissing()
     {
         QTemporaryDir dir;

@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("empty key") << document("<dict><key/><true/></dict>") << dict({{"", true}});
         QTest::newRow("attributes and spaces in tags")
             << document("<string xml:space='preserve' >a</string >") << str("a");
+        QTest::newRow("whatever follows the root ignored") << document("<true/>") + "x</dict><plist>"
+                                                           << Value(true);
         QTest::newRow("key order kept") << document("<dict><key>z</key><true/><key>a</key><false/></dict>")
                                         << dict({{"z", true}, {"a", false}});
         QTest::newRow("duplicate key: last value, first place")
@@ -223,7 +225,6 @@ private slots:
         QTest::newRow("unterminated comment") << document("<!-- <true/>");
         QTest::newRow("unterminated CDATA") << document("<string><![CDATA[abc</string>");
         QTest::newRow("unterminated attribute") << document("<string a=\"b>x</string>");
-        QTest::newRow("trailing garbage") << document("<true/>") + "x";
         QTest::newRow("depth one beyond the limit") << nested(kMaxDepth + 1);
         QTest::newRow("very deep nesting") << nested(200000);
     }
