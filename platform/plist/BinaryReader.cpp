@@ -23,6 +23,7 @@
 
 #include "PropertyList.h"
 
+#include <QVarLengthArray>
 #include <QtEndian>
 
 #include <algorithm>
@@ -129,10 +130,11 @@ private:
     // Per object: kOnPath while a container is being decoded (a cycle when it
     // comes up again), or for a string already decoded its index + 1 in
     // m_strings: keys repeat in every dictionary of a kind, and sharing them
-    // saves an allocation each. Four bytes per object keep a hostile count cheap.
+    // saves an allocation each. Four bytes per object keep a hostile count
+    // cheap; typical files fit the inline buffers and allocate nothing here.
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
-    std::vector<quint32> m_objectState;
-    std::vector<QString> m_strings;
+    QVarLengthArray<quint32, 2048> m_objectState;
+    QVarLengthArray<QString, 256> m_strings;
     quint64 m_budget = 0;
 };
 
@@ -140,8 +142,8 @@ Value BinaryReader::read()
 {
     if (!readTrailer())
         return {};
-    m_objectState.assign(size_t(m_t.objectCount), 0);
-    m_strings.reserve(size_t(std::min<quint64>(m_t.objectCount, 4096)));
+    m_objectState.resize(qsizetype(m_t.objectCount));
+    std::fill(m_objectState.begin(), m_objectState.end(), 0);
     m_budget = m_size;
     return readObject(m_t.topObject, 0);
 }
@@ -229,12 +231,12 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     case kArray:
     case kSet:
     case kDictionary: {
-        if (m_objectState[size_t(ref)] == kOnPath)
+        if (m_objectState[qsizetype(ref)] == kOnPath)
             return {}; // a container that contains itself
-        m_objectState[size_t(ref)] = kOnPath;
+        m_objectState[qsizetype(ref)] = kOnPath;
         Value v = marker >> 4 == kDictionary ? readDictionary(pos, marker & 0xF, depth)
                                              : readArray(pos, marker & 0xF, depth);
-        m_objectState[size_t(ref)] = 0;
+        m_objectState[qsizetype(ref)] = 0;
         return v;
     }
     default:
@@ -329,10 +331,10 @@ Value BinaryReader::readData(quint64 pos, uchar info) const
 // has checked the reference and the budget.
 QString BinaryReader::readString(quint64 ref, bool *ok)
 {
-    const quint32 state = m_objectState[size_t(ref)];
+    const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state != kOnPath) {
         *ok = true;
-        return m_strings[state - 1];
+        return m_strings[qsizetype(state) - 1];
     }
     quint64 pos = 0;
     *ok = objectOffset(ref, &pos);
@@ -341,7 +343,7 @@ QString BinaryReader::readString(quint64 ref, bool *ok)
     QString s = decodeString(pos, ok);
     if (*ok) {
         m_strings.push_back(s);
-        m_objectState[size_t(ref)] = quint32(m_strings.size());
+        m_objectState[qsizetype(ref)] = quint32(m_strings.size());
     }
     return s;
 }
