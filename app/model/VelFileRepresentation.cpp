@@ -17,7 +17,11 @@
 
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 using plist::ArrayPtr;
 using plist::DictionaryPtr;
@@ -89,11 +93,36 @@ const QString &VelFileRepresentation::name()
     return *m_name;
 }
 
+namespace {
+
+const char *const kInfoPlistNames[] = {"Info.plist", "Info-MacOS.plist", "Info-macos.plist", "info.plist"};
+
+// Reads a whole file through its descriptor; false when it cannot be read.
+bool readWholeFile(int fd, QByteArray *bytes)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    bytes->resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < bytes->size()) {
+        const ssize_t n = ::read(fd, bytes->data() + done, size_t(bytes->size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    bytes->truncate(done);
+    return true;
+}
+
+} // namespace
+
 std::optional<QString> VelFileRepresentation::infoDictionaryPath() const
 {
-    static const char *const kNames[] = {"Info.plist", "Info-MacOS.plist", "Info-macos.plist", "info.plist"};
     const QString contents = m_path + QStringLiteral("/Contents/");
-    for (const char *name : kNames) {
+    for (const char *name : kInfoPlistNames) {
         const QString candidate = contents + QLatin1String(name);
         if (pathExists(candidate))
             return candidate;
@@ -110,17 +139,27 @@ DictionaryPtr VelFileRepresentation::infoDictionary()
 
 bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
 {
-    const std::optional<QString> infoPath = infoDictionaryPath();
-    if (!infoPath)
-        return false;
-    QFile file(*infoPath);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (onlyIfItMayDeclareServices && file.error() == QFileDevice::NoError && !VelMayDeclareServices(bytes))
-        return false;
-    m_infoDictionary = plist::read(bytes).toDictionary();
-    if (!m_infoDictionary)
-        VelLog(QStringLiteral("could not parse info dictionary <%1>").arg(*infoPath));
-    return bool(m_infoDictionary);
+    // Opening each name in turn finds the first that exists and reads it with
+    // one call for the usual case; any failure but a missing file means the
+    // name exists, so it wins and its reading fails.
+    const QString contents = m_path + QStringLiteral("/Contents/");
+    for (const char *name : kInfoPlistNames) {
+        const QString infoPath = contents + QLatin1String(name);
+        const int fd = ::open(QFile::encodeName(infoPath).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT)
+            continue;
+        QByteArray bytes;
+        const bool readable = fd >= 0 && readWholeFile(fd, &bytes);
+        if (fd >= 0)
+            ::close(fd);
+        if (readable && onlyIfItMayDeclareServices && !VelMayDeclareServices(bytes))
+            return false;
+        m_infoDictionary = readable ? plist::read(bytes).toDictionary() : nullptr;
+        if (!m_infoDictionary)
+            VelLog(QStringLiteral("could not parse info dictionary <%1>").arg(infoPath));
+        return bool(m_infoDictionary);
+    }
+    return false;
 }
 
 void VelFileRepresentation::discardInfoDictionary()

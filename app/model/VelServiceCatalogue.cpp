@@ -12,7 +12,20 @@
 #include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
 
-#include <QFileInfo>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Exists and is a folder, links followed.
+bool isFolder(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
 
 VelServiceCatalogue &VelServiceCatalogue::shared()
 {
@@ -35,11 +48,10 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
     const QString trashPrefix = VelMacVolume::home() + QStringLiteral("/.Trash");
     const QString printCenter = VelMacVolume::macPath(QStringLiteral("/Applications/Utilities/Print Center.app"));
     for (const QString &path : VelWorkspace::allApplicationPaths()) {
-        if (!QFileInfo(path).isDir() || path == printCenter || path.startsWith(trashPrefix)
-            || seenPaths.contains(path))
+        if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path) || !isFolder(path))
             continue;
-        const VelProviderPtr provider = VelFileRepresentation::fileRepresentationWithPath(path);
-        if (!provider || !provider->services())
+        const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
+        if (!provider->services())
             continue;
         m_applications.push_back(provider);
         seenPaths.insert(path);
@@ -61,11 +73,11 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
 void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<QString> &seenPaths)
 {
     for (const QString &path : directoryContentPaths(VelMacVolume::expandTilde(folder))) {
-        if (seenPaths.contains(path) || !QFileInfo(path).isDir() || isAliasPath(path)
-            || !VelWorkspace::isFilePackageAtPath(path))
+        if (seenPaths.contains(path) || !isFolder(path) || isAliasPath(path)
+            || !VelWorkspace::hasPackageExtension(path.section(u'/', -1)))
             continue;
-        const VelProviderPtr provider = VelFileRepresentation::fileRepresentationWithPath(path);
-        if (!provider || !provider->services())
+        const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
+        if (!provider->services())
             continue;
         m_applications.push_back(provider);
         seenPaths.insert(path);

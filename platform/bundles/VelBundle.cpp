@@ -4,6 +4,7 @@
 #include "plist/PropertyList.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 
@@ -161,40 +162,63 @@ QString VelBundle::bundleIdentifier() const
     return objectForInfoDictionaryKey(QStringLiteral("CFBundleIdentifier")).toString();
 }
 
-QStringList VelBundle::resourceSearchFolders() const
+void VelBundle::listLocalizationFolders(const QString &resources, qint64 modification) const
+{
+    if (modification == m_state->listedModification)
+        return;
+    m_state->listedModification = modification;
+    m_state->localizationFolders.clear();
+    QDirIterator it(resources, QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString entry = it.next().section(u'/', -1);
+        if (entry.endsWith(QStringLiteral(".lproj"), Qt::CaseInsensitive))
+            m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
+    }
+}
+
+bool VelBundle::forEachResourceFolder(const std::function<bool(const QString &)> &visit) const
 {
     const QString resources = resourcePath();
     const qint64 modification = modificationOf(resources);
     if (modification == -2)
-        return {};
-    if (modification != m_state->listedModification) {
-        m_state->listedModification = modification;
-        m_state->localizationFolders.clear();
-        const QStringList entries = QDir(resources).entryList(
-            { QStringLiteral("*.lproj") }, QDir::Dirs | QDir::NoDotAndDotDot);
-        for (const QString &entry : entries)
-            m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
-    }
+        return false;
+    if (visit(resources))
+        return true;
+    listLocalizationFolders(resources, modification);
+    if (m_state->localizationFolders.isEmpty())
+        return false;
 
-    QStringList languages = VelPreferredLanguages();
-    languages.append(QStringLiteral("Base"));
-    languages.append(
-        objectForInfoDictionaryKey(QStringLiteral("CFBundleDevelopmentRegion")).toString());
-    languages.append(QStringLiteral("en"));
-
-    QStringList folders { resources };
-    for (const QString &language : std::as_const(languages)) {
-        if (language.isEmpty())
-            continue;
+    QStringList visited;
+    const auto visitLanguage = [&](const QString &language) {
         for (const QString &name : VelLocalizationFolderNames(language)) {
             const QString entry = m_state->localizationFolders.value(name.toLower());
-            if (entry.isEmpty())
+            if (entry.isEmpty() || visited.contains(entry))
                 continue;
-            const QString folder = resources + u'/' + entry;
-            if (!folders.contains(folder))
-                folders.append(folder);
+            visited.append(entry);
+            if (visit(resources + u'/' + entry))
+                return true;
         }
+        return false;
+    };
+    // The development region comes from the Info.plist, read only when the
+    // preferred languages found nothing.
+    QStringList languages = VelPreferredLanguages();
+    languages.append(QStringLiteral("Base"));
+    for (const QString &language : std::as_const(languages)) {
+        if (!language.isEmpty() && visitLanguage(language))
+            return true;
     }
+    const QString region = objectForInfoDictionaryKey(QStringLiteral("CFBundleDevelopmentRegion")).toString();
+    return (!region.isEmpty() && visitLanguage(region)) || visitLanguage(QStringLiteral("en"));
+}
+
+QStringList VelBundle::resourceSearchFolders() const
+{
+    QStringList folders;
+    forEachResourceFolder([&](const QString &folder) {
+        folders.append(folder);
+        return false;
+    });
     return folders;
 }
 
@@ -205,12 +229,15 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
     QString fileName = name;
     if (!type.isEmpty())
         fileName += type.startsWith(u'.') ? type : u'.' + type;
-    for (const QString &folder : resourceSearchFolders()) {
+    QString found;
+    forEachResourceFolder([&](const QString &folder) {
         const QString candidate = folder + u'/' + fileName;
-        if (QFileInfo::exists(candidate))
-            return candidate;
-    }
-    return {};
+        if (!QFileInfo::exists(candidate))
+            return false;
+        found = candidate;
+        return true;
+    });
+    return found;
 }
 
 QString VelBundle::localizedStringForKey(

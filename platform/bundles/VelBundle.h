@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class VelBundle {
@@ -47,6 +48,11 @@ public:
         const QString &key, const QString &value, const QString &table) const;
 
 private:
+    // Visits the search folders in order until the visitor answers true;
+    // answers whether it did.
+    bool forEachResourceFolder(const std::function<bool(const QString &)> &visit) const;
+    void listLocalizationFolders(const QString &resources, qint64 modification) const;
+
     struct State;
     std::shared_ptr<State> m_state;
 };

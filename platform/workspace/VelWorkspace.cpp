@@ -28,25 +28,45 @@ bool hasAppExtension(const char *name, size_t length)
         && (name[length - 2] | 0x20) == 'p' && (name[length - 1] | 0x20) == 'p';
 }
 
-// The names in a folder that may be folders (sorted, "." and ".." left
+struct FolderEntry {
+    QByteArray name;
+    unsigned char type; // readdir's entry type
+    friend bool operator<(const FolderEntry &a, const FolderEntry &b) { return a.name < b.name; }
+};
+
+// The entries of a folder that may be folders (sorted, "." and ".." left
 // out). readdir's entry type saves a stat call for most entries, which
 // matters in application folders holding thousands of bundles.
-std::vector<QByteArray> candidateFolderNames(const QByteArray &folder)
+std::vector<FolderEntry> candidateFolders(const QByteArray &folder)
 {
-    std::vector<QByteArray> names;
+    std::vector<FolderEntry> entries;
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
-        return names;
+        return entries;
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
         if (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
-            names.emplace_back(name);
+            entries.push_back({QByteArray(name), entry->d_type});
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Whether the entry is a folder or a link to one; only links and entries of
+// unknown type cost a stat.
+bool isFolderEntry(const QByteArray &path, unsigned char type, bool *isLink)
+{
+    *isLink = false;
+    if (type == DT_DIR)
+        return true;
+    struct stat linkInfo { };
+    if (::lstat(path.constData(), &linkInfo) != 0)
+        return false;
+    *isLink = S_ISLNK(linkInfo.st_mode);
+    return *isLink ? isDirectory(path) : S_ISDIR(linkInfo.st_mode);
 }
 
 // Symbolic links to folders count as the folder they name but are never
@@ -56,13 +76,11 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
     constexpr int kMaxFolderDepth = 64;
     if (depth > kMaxFolderDepth)
         return;
-    for (const QByteArray &name : candidateFolderNames(folder)) {
+    for (const FolderEntry &entry : candidateFolders(folder)) {
+        const QByteArray &name = entry.name;
         const QByteArray path = folder + '/' + name;
-        struct stat linkInfo { };
-        if (::lstat(path.constData(), &linkInfo) != 0)
-            continue;
-        const bool isLink = S_ISLNK(linkInfo.st_mode);
-        if (isLink ? !isDirectory(path) : !S_ISDIR(linkInfo.st_mode))
+        bool isLink = false;
+        if (!isFolderEntry(path, entry.type, &isLink))
             continue;
         if (hasAppExtension(name.constData(), size_t(name.size())))
             found.append(QFile::decodeName(path));
@@ -125,9 +143,9 @@ QStringList VelWorkspace::allApplicationPaths()
 
     // Other volumes: only the top level of their Applications folder.
     const QByteArray volumes = QFile::encodeName(VelMacVolume::macPath(QStringLiteral("/Volumes")));
-    for (const QByteArray &name : candidateFolderNames(volumes)) {
-        if (!name.startsWith('.'))
-            collectApplications(volumes + '/' + name + "/Applications", false, found, 0);
+    for (const FolderEntry &entry : candidateFolders(volumes)) {
+        if (!entry.name.startsWith('.'))
+            collectApplications(volumes + '/' + entry.name + "/Applications", false, found, 0);
     }
     return found;
 }
