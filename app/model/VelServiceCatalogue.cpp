@@ -47,8 +47,11 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
 
     const QString trashPrefix = VelMacVolume::home() + QStringLiteral("/.Trash");
     const QString printCenter = VelMacVolume::macPath(QStringLiteral("/Applications/Utilities/Print Center.app"));
+    // The application list holds only folders (or links to them), so the
+    // "is a folder" test is settled when it is made; a bundle that vanished
+    // since simply has no Info.plist to read.
     for (const QString &path : VelWorkspace::allApplicationPaths()) {
-        if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path) || !isFolder(path))
+        if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path))
             continue;
         const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
         if (!provider->services())
