@@ -44,12 +44,18 @@ QString textOrEmpty(const std::optional<QString> &s)
 bool VelMayDeclareServices(QByteArrayView bytes)
 {
     // Every source key ends in "NSServices". The key may also be spelt in
-    // UTF-16 (either byte order matches the pattern), through XML character
-    // references or through text escapes; any of those means: parse it.
-    static const QByteArrayView patterns[] = {"NSServices", {"N\0S\0S\0e\0r\0v\0i\0c\0e\0s", 19}, "&#", "\\"};
-    for (const QByteArrayView pattern : patterns) {
-        if (::memmem(bytes.data(), size_t(bytes.size()), pattern.data(), size_t(pattern.size())))
+    // UTF-16, through XML character references or through text escapes, so
+    // a NUL byte, "&#" or a backslash anywhere means: parse it. memchr is
+    // much cheaper than a pattern search, which runs once.
+    const char *data = bytes.data();
+    const size_t size = size_t(bytes.size());
+    if (::memmem(data, size, "NSServices", 10) || std::memchr(data, '\0', size) || std::memchr(data, '\\', size))
+        return true;
+    for (const char *amp = static_cast<const char *>(std::memchr(data, '&', size)); amp;) {
+        const size_t rest = size_t(data + size - amp);
+        if (rest > 1 && amp[1] == '#')
             return true;
+        amp = static_cast<const char *>(std::memchr(amp + 1, '&', rest - 1));
     }
     return false;
 }
@@ -339,7 +345,9 @@ QStringList VelFileRepresentation::menuPathComponentsOfService(const DictionaryP
 
 QString VelFileRepresentation::readableMenuPathOfService(const DictionaryPtr &entry)
 {
-    return menuPathComponentsOfService(entry).join(VelLocalizedString(QStringLiteral(" -> ")));
+    // The string table does not change while the program runs.
+    static const QString singletonMenuPathSeparator = VelLocalizedString(QStringLiteral(" -> "));
+    return menuPathComponentsOfService(entry).join(singletonMenuPathSeparator);
 }
 
 bool VelFileRepresentation::isSigned()
