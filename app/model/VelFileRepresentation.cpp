@@ -47,6 +47,8 @@ bool VelMayDeclareServices(QByteArrayView bytes)
     // UTF-16, through XML character references or through text escapes, so
     // a NUL byte, "&#" or a backslash anywhere means: parse it. memchr is
     // much cheaper than a pattern search, which runs once.
+    if (bytes.isEmpty())
+        return false;
     const char *data = bytes.data();
     const size_t size = size_t(bytes.size());
     if (::memmem(data, size, "NSServices", 10) || std::memchr(data, '\0', size) || std::memchr(data, '\\', size))
