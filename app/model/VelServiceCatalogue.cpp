@@ -36,11 +36,13 @@ VelServiceCatalogue &VelServiceCatalogue::shared()
 void VelServiceCatalogue::setApplications(std::vector<VelProviderPtr> providers)
 {
     m_applications = std::move(providers);
+    m_ownerIndex.clear();
 }
 
 void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progress)
 {
     m_applications.clear();
+    m_ownerIndex.clear();
     QSet<QString> seenPaths;
     if (progress.showStatus)
         progress.showStatus(VelLocalizedString(QStringLiteral("Looking for service providers...")));
@@ -87,20 +89,41 @@ void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<Q
     }
 }
 
+VelProviderPtr VelServiceCatalogue::indexedOwnerOf(const plist::DictionaryPtr &entry) const
+{
+    const VelProviderPtr owner = m_ownerIndex.value(entry.get());
+    if (!owner)
+        return nullptr;
+    // The index may be stale (a provider re-read its list); only the list
+    // itself can say that it holds this very entry.
+    const plist::ArrayPtr list = owner->services();
+    if (!list)
+        return nullptr;
+    for (const plist::Value &item : *list) {
+        if (item.toDictionary() == entry)
+            return owner;
+    }
+    return nullptr;
+}
+
 VelProviderPtr VelServiceCatalogue::applicationForService(const plist::DictionaryPtr &entry) const
 {
     if (!entry)
         return nullptr;
+    if (VelProviderPtr owner = indexedOwnerOf(entry))
+        return owner;
+    m_ownerIndex.clear();
     for (const VelProviderPtr &provider : m_applications) {
         const plist::ArrayPtr list = provider->services();
         if (!list)
             continue;
         for (const plist::Value &item : *list) {
-            if (item.toDictionary() == entry)
-                return provider;
+            const plist::Dictionary *held = item.toDictionary().get();
+            if (held && !m_ownerIndex.contains(held))
+                m_ownerIndex.insert(held, provider);
         }
     }
-    return nullptr;
+    return indexedOwnerOf(entry);
 }
 
 void VelServiceCatalogue::setMenuPathOfService(const plist::DictionaryPtr &entry, const QString &menuPath)

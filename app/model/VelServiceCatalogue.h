@@ -8,6 +8,7 @@
 
 #include <plist/PlistValue.h>
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -54,6 +55,11 @@ private:
     void forEachTitledEntry(
         const std::function<void(const VelProviderPtr &, const plist::DictionaryPtr &)> &visit) const;
 
+    [[nodiscard]] VelProviderPtr indexedOwnerOf(const plist::DictionaryPtr &entry) const;
+
     std::vector<VelProviderPtr> m_applications;
+    // Entry → owner, rebuilt whenever a lookup misses; every hit is checked
+    // against the owner's current list, so identity is all that counts.
+    mutable QHash<const plist::Dictionary *, VelProviderPtr> m_ownerIndex;
     plist::ArrayPtr m_services = plist::Array::create();
 };

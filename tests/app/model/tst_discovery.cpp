@@ -127,6 +127,14 @@ private slots:
         QCOMPARE(catalogue.applicationForService(e), catalogue.applications()[0]);
         QVERIFY(!catalogue.applicationForService(plist::deepCopy(e).toDictionary()));
         QVERIFY(!catalogue.applicationForService(makeFolderNode(u"One"_s)));
+
+        // A provider that reads its list again owns the new entries only.
+        setServiceMenuItemTitle(e, u"Edited"_s);
+        catalogue.applications()[0]->revert();
+        const plist::DictionaryPtr fresh = catalogue.applications()[0]->serviceAtIndex(0);
+        QVERIFY(fresh != e);
+        QVERIFY(!catalogue.applicationForService(e));
+        QCOMPARE(catalogue.applicationForService(fresh), catalogue.applications()[0]);
     }
 
     void folderNodesShouldSortAmongEntriesByName()
