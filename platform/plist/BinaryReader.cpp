@@ -37,6 +37,9 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 8;
 constexpr qsizetype kTrailerSize = 32;
+// Dictionaries up to this size have their keys checked pairwise; larger ones
+// rely on the dictionary's own lookup (which indexes them) for each key.
+constexpr quint64 kSmallDictionary = 32;
 
 struct Trailer {
     int offsetIntSize = 0;
@@ -118,11 +121,12 @@ private:
     [[nodiscard]] Value readReal(quint64 pos, uchar info) const;
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
-    [[nodiscard]] QString readString(quint64 ref, bool *ok);
+    [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
     [[nodiscard]] QString decodeString(quint64 pos, bool *ok) const;
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
+    [[nodiscard]] bool readSmallDictionary(quint64 pos, quint64 count, int depth, Dictionary *dict);
 
     const uchar *m_data;
     quint64 m_size;
@@ -224,9 +228,8 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     switch (marker >> 4) {
     case kAsciiString:
     case kUtf16String: {
-        bool ok = false;
-        QString s = readString(ref, &ok);
-        return ok ? Value(std::move(s)) : Value();
+        quint32 index = 0;
+        return stringIndex(ref, &index) ? Value(m_strings[index]) : Value();
     }
     case kArray:
     case kSet:
@@ -327,25 +330,26 @@ Value BinaryReader::readData(quint64 pos, uchar info) const
     return Value::fromData(QByteArray(reinterpret_cast<const char *>(m_data + pos), qsizetype(count)));
 }
 
-// A string object, from the cache when it was decoded before. The caller
-// has checked the reference and the budget.
-QString BinaryReader::readString(quint64 ref, bool *ok)
+// The position in m_strings of a string object, decoded on first use. The
+// caller has checked the reference and the budget.
+bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
 {
     const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state != kOnPath) {
-        *ok = true;
-        return m_strings[qsizetype(state) - 1];
+        *index = state - 1;
+        return true;
     }
     quint64 pos = 0;
-    *ok = objectOffset(ref, &pos);
-    if (!*ok)
-        return {};
-    QString s = decodeString(pos, ok);
-    if (*ok) {
-        m_strings.push_back(s);
-        m_objectState[qsizetype(ref)] = quint32(m_strings.size());
-    }
-    return s;
+    bool ok = objectOffset(ref, &pos);
+    if (!ok)
+        return false;
+    QString s = decodeString(pos, &ok);
+    if (!ok)
+        return false;
+    *index = quint32(m_strings.size());
+    m_strings.push_back(std::move(s));
+    m_objectState[qsizetype(ref)] = *index + 1;
+    return true;
 }
 
 QString BinaryReader::decodeString(quint64 pos, bool *ok) const
@@ -408,22 +412,49 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
         return {};
     DictionaryPtr dict = Dictionary::create();
     dict->reserve(qsizetype(count));
+    if (count <= kSmallDictionary)
+        return readSmallDictionary(pos, count, depth, dict.get()) ? Value(std::move(dict)) : Value();
     const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
-        if (keyRef >= m_t.objectCount || m_budget == 0)
-            return {};
-        bool ok = false;
-        const QString key = readString(keyRef, &ok);
-        if (!ok)
+        quint32 key = 0;
+        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &key))
             return {};
         --m_budget;
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return {};
-        dict->set(key, std::move(value));
+        dict->set(m_strings[key], std::move(value));
     }
     return dict;
+}
+
+// The common case: all keys are read and compared first, so that distinct
+// keys (nearly always) go in without a lookup each; repeated keys keep the
+// general rule that a later value replaces an earlier one in its place.
+bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Dictionary *dict)
+{
+    quint32 keys[kSmallDictionary];
+    bool distinct = true;
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 keyRef = refAt(pos, i);
+        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &keys[i]))
+            return false;
+        --m_budget;
+        for (quint64 j = 0; j < i && distinct; ++j)
+            distinct = keys[j] != keys[i] && m_strings[keys[j]] != m_strings[keys[i]];
+    }
+    const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
+    for (quint64 i = 0; i < count; ++i) {
+        Value value = readObject(refAt(valuesPos, i), depth + 1);
+        if (value.isNone())
+            return false;
+        if (distinct)
+            dict->appendUnchecked(m_strings[keys[i]], std::move(value));
+        else
+            dict->set(m_strings[keys[i]], std::move(value));
+    }
+    return true;
 }
 
 } // namespace
