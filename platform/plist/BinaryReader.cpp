@@ -37,6 +37,15 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 8;
 constexpr qsizetype kTrailerSize = 32;
+// Strings up to this many UTF-16 units share blocks of kStringBlockUnits
+// (each followed by its terminating zero, as QString expects) instead of an
+// allocation each: a file's strings are mostly short, and allocating and
+// freeing them one by one is most of the cost of reading. A block is freed
+// with its last string; the size limits bound what one kept string can hold
+// on to.
+constexpr qsizetype kSharedBlockMaxUnits = 64;
+constexpr qsizetype kStringBlockUnits = 480;
+
 // Dictionaries up to this size have their keys checked pairwise; larger ones
 // rely on the dictionary's own lookup (which indexes them) for each key.
 constexpr quint64 kSmallDictionary = 32;
@@ -91,6 +100,9 @@ public:
         : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
     {
     }
+    ~BinaryReader() { releaseStringBlock(); }
+    BinaryReader(const BinaryReader &) = delete;
+    BinaryReader &operator=(const BinaryReader &) = delete;
 
     [[nodiscard]] Value read();
 
@@ -122,7 +134,9 @@ private:
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
     [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
-    [[nodiscard]] QString decodeString(quint64 pos, bool *ok) const;
+    [[nodiscard]] QString decodeString(quint64 pos, bool *ok);
+    [[nodiscard]] QString newString(qsizetype length, char16_t **units);
+    void releaseStringBlock();
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
@@ -139,6 +153,9 @@ private:
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
     QVarLengthArray<quint32, 2048> m_objectState;
     QVarLengthArray<QString, 256> m_strings;
+    QArrayData *m_block = nullptr; // the reader holds one reference
+    char16_t *m_blockUnits = nullptr;
+    qsizetype m_blockUsed = 0;
     quint64 m_budget = 0;
 };
 
@@ -352,7 +369,7 @@ bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
     return true;
 }
 
-QString BinaryReader::decodeString(quint64 pos, bool *ok) const
+QString BinaryReader::decodeString(quint64 pos, bool *ok)
 {
     *ok = false;
     const uchar kind = m_data[pos] >> 4;
@@ -364,16 +381,55 @@ QString BinaryReader::decodeString(quint64 pos, bool *ok) const
         if (count > bytesLeft(pos) || !isAscii(p, count))
             return {};
         *ok = true;
-        return QString::fromLatin1(reinterpret_cast<const char *>(p), qsizetype(count));
+        if (count == 0)
+            return QString::fromLatin1(reinterpret_cast<const char *>(p), 0);
+        char16_t *units = nullptr;
+        QString s = newString(qsizetype(count), &units);
+        for (quint64 i = 0; i < count; ++i)
+            units[i] = p[i];
+        return s;
     }
     if (count > bytesLeft(pos) / 2)
         return {};
-    QString s(qsizetype(count), Qt::Uninitialized);
-    char16_t *units = reinterpret_cast<char16_t *>(s.data());
+    *ok = true;
+    if (count == 0)
+        return QString(0, Qt::Uninitialized);
+    char16_t *units = nullptr;
+    QString s = newString(qsizetype(count), &units);
     for (quint64 i = 0; i < count; ++i)
         units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
-    *ok = true;
     return s;
+}
+
+// A string of the given length whose units the caller fills in.
+QString BinaryReader::newString(qsizetype length, char16_t **units)
+{
+    if (length > kSharedBlockMaxUnits) {
+        QString s(length, Qt::Uninitialized);
+        *units = reinterpret_cast<char16_t *>(s.data());
+        return s;
+    }
+    if (!m_block || m_blockUsed + length + 1 > kStringBlockUnits) {
+        releaseStringBlock();
+        auto [block, blockUnits] = QTypedArrayData<char16_t>::allocate(kStringBlockUnits);
+        m_block = block;
+        m_blockUnits = blockUnits;
+        m_blockUsed = 0;
+    }
+    char16_t *start = m_blockUnits + m_blockUsed;
+    start[length] = u'\0';
+    m_blockUsed += length + 1;
+    // No other thread can see the block yet: a plain increment will do.
+    m_block->ref_.storeRelaxed(m_block->ref_.loadRelaxed() + 1);
+    *units = start;
+    return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(m_block), start, length));
+}
+
+void BinaryReader::releaseStringBlock()
+{
+    if (m_block && !m_block->deref())
+        QTypedArrayData<char16_t>::deallocate(m_block);
+    m_block = nullptr;
 }
 
 Value BinaryReader::readUid(quint64 pos, uchar info) const

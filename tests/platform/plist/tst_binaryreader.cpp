@@ -265,6 +265,68 @@ private slots:
         QVERIFY(!d->contains(u"key%1"_s.arg(count)));
     }
 
+    void shouldGiveEveryStringItsOwnLifetimeAndText_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("utf16");
+        for (int length : {1, 63, 64, 65, 300}) {
+            QTest::addRow("ASCII, %d", length) << length << false;
+            QTest::addRow("UTF-16, %d", length) << length << true;
+        }
+    }
+
+    void shouldGiveEveryStringItsOwnLifetimeAndText()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, utf16);
+        // An array of 100 distinct strings: more text than one shared block.
+        constexpr int kCount = 100;
+        Bplist p;
+        p.refSize = 2;
+        p.offsetSize = 4;
+        QByteArray refs;
+        for (int i = 0; i < kCount; ++i)
+            refs += Bplist::be(quint64(i + 1), 2);
+        p.objects.append(obj({0xAF, 0x10, kCount}) + refs);
+        QStringList expected;
+        for (int i = 0; i < kCount; ++i) {
+            const QString text = (u"%1:"_s.arg(i) + QString(length, u'x')).left(length);
+            const QByteArray latin1 = text.toLatin1();
+            QByteArray o = obj({(utf16 ? 0x6F : 0x5F), 0x11}) + Bplist::be(quint64(length), 2);
+            for (char c : latin1)
+                o += utf16 ? obj({0, c}) : obj({c});
+            p.objects.append(o);
+            expected.append(text);
+        }
+        QStringList kept;
+        {
+            const ArrayPtr a = readBinary(p.bytes()).toArray();
+            QVERIFY(a);
+            for (const Value &v : *a)
+                kept.append(v.toString());
+        }
+        // Growing one string in place must not reach into its neighbours.
+        kept[10].append(u"-changed"_s);
+        kept[10].prepend(u'<');
+        kept[11].clear();
+        for (int i = 0; i < kCount; ++i) {
+            const QString want = i == 10 ? u'<' + expected[i] + u"-changed"_s : i == 11 ? QString() : expected[i];
+            QCOMPARE(kept[i], want);
+            QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t *>(kept[i].utf16())), want); // zero-terminated where it ends
+        }
+    }
+
+    void shouldReadEmptyStringsAsEmptyNotNull()
+    {
+        const ArrayPtr a = readBinary(Bplist{{obj({0xA2, 1, 2}), obj({0x50}), obj({0x60})}}.bytes()).toArray();
+        QVERIFY(a);
+        for (const Value &v : *a) {
+            QVERIFY(v.isString());
+            QVERIFY(v.asString()->isEmpty());
+            QVERIFY(!v.asString()->isNull());
+        }
+    }
+
     void shouldAcceptNestingUpToTheLimit()
     {
         QVERIFY(readBinary(nestedArrays(kMaxDepth + 1)).isArray());
