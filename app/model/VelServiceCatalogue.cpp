@@ -47,8 +47,11 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
 
     const QString trashPrefix = VelMacVolume::home() + QStringLiteral("/.Trash");
     const QString printCenter = VelMacVolume::macPath(QStringLiteral("/Applications/Utilities/Print Center.app"));
+    // The application list holds only folders (or links to them), so the
+    // "is a folder" test is settled when it is made; a bundle that vanished
+    // since simply has no Info.plist to read.
     for (const QString &path : VelWorkspace::allApplicationPaths()) {
-        if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path) || !isFolder(path))
+        if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path))
             continue;
         const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
         if (!provider->services())
@@ -112,30 +115,37 @@ void VelServiceCatalogue::setMenuPathOfService(const plist::DictionaryPtr &entry
     rebuildServiceMenuRepresentation();
 }
 
-void VelServiceCatalogue::rebuildServiceMenuRepresentation()
+void VelServiceCatalogue::forEachTitledEntry(
+    const std::function<void(const VelProviderPtr &, const plist::DictionaryPtr &)> &visit) const
 {
-    m_services = plist::Array::create();
     for (const VelProviderPtr &provider : m_applications) {
         const plist::ArrayPtr list = provider->services();
         if (!list)
             continue;
         for (const plist::Value &item : *list) {
             const plist::DictionaryPtr entry = item.toDictionary();
-            if (!entry || !serviceMenuItemTitle(entry))
-                continue;
-            const QStringList components = provider->menuPathComponentsOfService(entry);
-            plist::ArrayPtr level = m_services;
-            for (qsizetype i = 0; i + 1 < components.size(); ++i) {
-                plist::DictionaryPtr folder = dictionaryWithStringForKey(level, components[i], VelKey::FolderName);
-                if (!folder) {
-                    folder = makeFolderNode(components[i]);
-                    level->append(folder);
-                }
-                level = folder->value(VelKey::Children).toArray();
-            }
-            level->append(entry);
+            if (entry && serviceMenuItemTitle(entry))
+                visit(provider, entry);
         }
     }
+}
+
+void VelServiceCatalogue::rebuildServiceMenuRepresentation()
+{
+    m_services = plist::Array::create();
+    forEachTitledEntry([this](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
+        const QStringList components = provider->menuPathComponentsOfService(entry);
+        plist::ArrayPtr level = m_services;
+        for (qsizetype i = 0; i + 1 < components.size(); ++i) {
+            plist::DictionaryPtr folder = dictionaryWithStringForKey(level, components[i], VelKey::FolderName);
+            if (!folder) {
+                folder = makeFolderNode(components[i]);
+                level->append(folder);
+            }
+            level = folder->value(VelKey::Children).toArray();
+        }
+        level->append(entry);
+    });
     VelSortServiceList(m_services, nullptr);
 }
 
@@ -143,19 +153,11 @@ QString VelServiceCatalogue::servicesStatusText() const
 {
     int total = 0;
     int enabled = 0;
-    for (const VelProviderPtr &provider : m_applications) {
-        const plist::ArrayPtr list = provider->services();
-        if (!list)
-            continue;
-        for (const plist::Value &item : *list) {
-            const plist::DictionaryPtr entry = item.toDictionary();
-            if (!entry || !serviceMenuItemTitle(entry))
-                continue;
-            ++total;
-            if (isServiceEnabled(entry))
-                ++enabled;
-        }
-    }
+    forEachTitledEntry([&](const VelProviderPtr &, const plist::DictionaryPtr &entry) {
+        ++total;
+        if (isServiceEnabled(entry))
+            ++enabled;
+    });
     if (enabled <= 0 || enabled == total)
         return VelFormat(VelLocalizedString(QStringLiteral("%d services")), {QString::number(total)});
     return VelFormat(VelLocalizedString(QStringLiteral("%d of %d services")),

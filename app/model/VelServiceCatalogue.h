@@ -50,6 +50,10 @@ public:
     [[nodiscard]] QString servicesStatusText() const;
 
 private:
+    // Every entry with a menu item title, provider by provider in list order.
+    void forEachTitledEntry(
+        const std::function<void(const VelProviderPtr &, const plist::DictionaryPtr &)> &visit) const;
+
     std::vector<VelProviderPtr> m_applications;
     plist::ArrayPtr m_services = plist::Array::create();
 };

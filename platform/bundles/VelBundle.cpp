@@ -4,10 +4,10 @@
 #include "plist/PropertyList.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 struct VelBundle::State {
@@ -22,6 +22,17 @@ struct VelBundle::State {
 };
 
 namespace {
+
+// readdir's entry type answers for most entries without a stat.
+bool isDirectory(const QString &path, unsigned char type)
+{
+    if (type == DT_DIR)
+        return true;
+    if (type != DT_LNK && type != DT_UNKNOWN)
+        return false;
+    struct stat info { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 qint64 modificationOf(const QString &path)
 {
@@ -168,12 +179,16 @@ void VelBundle::listLocalizationFolders(const QString &resources, qint64 modific
         return;
     m_state->listedModification = modification;
     m_state->localizationFolders.clear();
-    QDirIterator it(resources, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QString entry = it.next().section(u'/', -1);
-        if (entry.endsWith(QStringLiteral(".lproj"), Qt::CaseInsensitive))
+    DIR *dir = ::opendir(QFile::encodeName(resources).constData());
+    if (!dir)
+        return;
+    while (const dirent *item = ::readdir(dir)) {
+        const QString entry = QFile::decodeName(item->d_name);
+        if (entry.size() > 6 && entry.endsWith(QStringLiteral(".lproj"), Qt::CaseInsensitive)
+            && isDirectory(resources + u'/' + entry, item->d_type))
             m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
     }
+    ::closedir(dir);
 }
 
 bool VelBundle::forEachResourceFolder(const std::function<bool(const QString &)> &visit) const

@@ -9,6 +9,12 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace plist {
 
 namespace {
@@ -86,13 +92,43 @@ Value read(QByteArrayView bytes, Format *format)
     return v;
 }
 
+bool readFileBytes(const QString &path, QByteArray *bytes, int *error)
+{
+    const auto fail = [error](int code) {
+        if (error)
+            *error = code;
+        return false;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize) {
+        ::close(fd);
+        return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    bytes->resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    int readError = 0;
+    while (done < bytes->size()) {
+        const ssize_t n = ::read(fd, bytes->data() + done, size_t(bytes->size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            readError = errno;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    ::close(fd);
+    bytes->truncate(done);
+    return readError == 0 || fail(readError);
+}
+
 Value readFile(const QString &path, Format *format)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() > kMaxFileSize) // grew while being read
+    QByteArray bytes;
+    if (!readFileBytes(path, &bytes))
         return {};
     return read(bytes, format);
 }

@@ -17,6 +17,11 @@ enum class Format { Xml, Binary, Text };
 [[nodiscard]] Value read(QByteArrayView bytes, Format *format = nullptr);
 [[nodiscard]] Value readFile(const QString &path, Format *format = nullptr);
 
+// The bytes of a regular file of at most 64 MB. Never waits on a FIFO or a
+// device. On failure *error (when given) holds the errno value, so that a
+// missing file (ENOENT) can be told from one that exists but is unreadable.
+bool readFileBytes(const QString &path, QByteArray *bytes, int *error = nullptr);
+
 // The single-format readers. readXml expects UTF-8 (or ASCII) bytes.
 [[nodiscard]] Value readXml(QByteArrayView bytes);
 [[nodiscard]] Value readBinary(QByteArrayView bytes);

@@ -378,6 +378,15 @@ bool XmlParser::appendReference(QByteArray &out)
     return true;
 }
 
+// QString::fromUtf8 drops a byte-order mark at the start of the text, but
+// in a property list it is a character of the value like any other.
+QString decodeUtf8(QByteArrayView utf8)
+{
+    if (utf8.size() >= 3 && utf8[0] == char(0xef) && utf8[1] == char(0xbb) && utf8[2] == char(0xbf))
+        return QChar(0xfeff) + QString::fromUtf8(utf8.sliced(3));
+    return QString::fromUtf8(utf8);
+}
+
 // The same keys come back in file after file, so their strings are kept and
 // shared rather than decoded and allocated again.
 QString internedKey(QByteArrayView utf8)
@@ -385,7 +394,7 @@ QString internedKey(QByteArrayView utf8)
     constexpr qsizetype kLongestKept = 64;
     constexpr size_t kMostKept = 4096;
     if (utf8.size() > kLongestKept)
-        return QString::fromUtf8(utf8);
+        return decodeUtf8(utf8);
     struct Hash {
         using is_transparent = void;
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
@@ -395,7 +404,7 @@ QString internedKey(QByteArrayView utf8)
     const auto it = keys.find(view);
     if (it != keys.end())
         return it->second;
-    QString key = QString::fromUtf8(utf8);
+    QString key = decodeUtf8(utf8);
     if (keys.size() < kMostKept)
         keys.emplace(std::string(view), key);
     return key;
@@ -410,7 +419,7 @@ bool XmlParser::readString(const StartTag &start, QString &out)
     QByteArrayView text;
     if (!readCharacterData(start.tag, text))
         return false;
-    out = QString::fromUtf8(text);
+    out = decodeUtf8(text);
     return true;
 }
 

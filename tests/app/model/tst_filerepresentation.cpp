@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using plist::DictionaryPtr;
 
@@ -122,6 +124,17 @@ private slots:
         QVERIFY(!provider->services()); // cannot declare services: not parsed
         QVERIFY(log.messages().isEmpty());
         QVERIFY(!provider->infoDictionary());
+        QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
+    }
+
+    void infoPlistThatIsNotAFileShouldBeLoggedNotWaitedFor()
+    {
+        VelTest::Volume volume;
+        volume.makeFolder(u"/Fifo.app/Contents"_s);
+        const QString info = volume.path(u"/Fifo.app/Contents/Info.plist"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(info).constData(), 0600), 0);
+        VelLogCapture log;
+        QVERIFY(!providerAt(volume.path(u"/Fifo.app"_s))->services());
         QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
     }
 

@@ -4,6 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+
 using namespace plist;
 using namespace Qt::StringLiterals;
 
@@ -25,6 +29,20 @@ class TestPropertyList : public QObject {
     Q_OBJECT
 
 private slots:
+    void readingAFileShouldNeverWaitOnAFifo()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("Info.plist"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QByteArray bytes;
+        int error = 0;
+        QVERIFY(!plist::readFileBytes(fifo, &bytes, &error));
+        QVERIFY(error != ENOENT);
+        QVERIFY(plist::readFile(fifo).isNone());
+        QVERIFY(!plist::readFileBytes(dir.filePath(QStringLiteral("missing")), &bytes, &error));
+        QCOMPARE(error, ENOENT);
+    }
+
     void shouldDetectTheFormat_data()
     {
         QTest::addColumn<QByteArray>("bytes");

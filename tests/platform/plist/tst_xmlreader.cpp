@@ -154,6 +154,11 @@ private slots:
         QTest::newRow("raw control byte") << document("<string>\x1b</string>") << str("\x1b");
         QTest::newRow("non-ASCII text") << document("<string>\xce\xb2 \xc2\xa9 \xe2\x8e\x8b</string>")
                                         << str("\xce\xb2 \xc2\xa9 \xe2\x8e\x8b");
+        plist::DictionaryPtr marked = plist::Dictionary::create();
+        marked->set(QChar(0xfeff) + QStringLiteral("k"), QChar(0xfeff) + QStringLiteral("v"));
+        QTest::newRow("byte-order mark starting a string and a key")
+            << document("<dict><key>\xef\xbb\xbfk</key><string>\xef\xbb\xbfv</string></dict>")
+            << Value(marked);
     }
 
     void shouldReadWellFormedInput()
