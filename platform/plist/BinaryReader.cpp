@@ -37,6 +37,18 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 8;
 constexpr qsizetype kTrailerSize = 32;
+// Strings up to this many UTF-16 units share blocks of kStringBlockUnits
+// (each followed by its terminating zero, as QString expects) instead of an
+// allocation each: a file's strings are mostly short, and allocating and
+// freeing them one by one is most of the cost of reading. A block is freed
+// with its last string; the size limits bound what one kept string can hold
+// on to.
+constexpr qsizetype kSharedBlockMaxUnits = 64;
+constexpr qsizetype kStringBlockUnits = 480;
+
+// Dictionaries up to this size have their keys checked pairwise; larger ones
+// rely on the dictionary's own lookup (which indexes them) for each key.
+constexpr quint64 kSmallDictionary = 32;
 
 struct Trailer {
     int offsetIntSize = 0;
@@ -88,6 +100,9 @@ public:
         : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
     {
     }
+    ~BinaryReader();
+    BinaryReader(const BinaryReader &) = delete;
+    BinaryReader &operator=(const BinaryReader &) = delete;
 
     [[nodiscard]] Value read();
 
@@ -118,11 +133,14 @@ private:
     [[nodiscard]] Value readReal(quint64 pos, uchar info) const;
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
-    [[nodiscard]] QString readString(quint64 ref, bool *ok);
-    [[nodiscard]] QString decodeString(quint64 pos, bool *ok) const;
+    [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
+    [[nodiscard]] QString decodeString(quint64 pos, bool *ok);
+    [[nodiscard]] QString newString(qsizetype length, char16_t **units);
+    void releaseStringBlock();
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
+    [[nodiscard]] bool readSmallDictionary(quint64 pos, quint64 count, int depth, Dictionary *dict);
 
     const uchar *m_data;
     quint64 m_size;
@@ -135,6 +153,9 @@ private:
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
     QVarLengthArray<quint32, 2048> m_objectState;
     QVarLengthArray<QString, 256> m_strings;
+    QArrayData *m_block = nullptr; // the reader holds one reference
+    char16_t *m_blockUnits = nullptr;
+    qsizetype m_blockUsed = 0;
     quint64 m_budget = 0;
 };
 
@@ -224,9 +245,8 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     switch (marker >> 4) {
     case kAsciiString:
     case kUtf16String: {
-        bool ok = false;
-        QString s = readString(ref, &ok);
-        return ok ? Value(std::move(s)) : Value();
+        quint32 index = 0;
+        return stringIndex(ref, &index) ? Value(m_strings[index]) : Value();
     }
     case kArray:
     case kSet:
@@ -327,28 +347,29 @@ Value BinaryReader::readData(quint64 pos, uchar info) const
     return Value::fromData(QByteArray(reinterpret_cast<const char *>(m_data + pos), qsizetype(count)));
 }
 
-// A string object, from the cache when it was decoded before. The caller
-// has checked the reference and the budget.
-QString BinaryReader::readString(quint64 ref, bool *ok)
+// The position in m_strings of a string object, decoded on first use. The
+// caller has checked the reference and the budget.
+bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
 {
     const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state != kOnPath) {
-        *ok = true;
-        return m_strings[qsizetype(state) - 1];
+        *index = state - 1;
+        return true;
     }
     quint64 pos = 0;
-    *ok = objectOffset(ref, &pos);
-    if (!*ok)
-        return {};
-    QString s = decodeString(pos, ok);
-    if (*ok) {
-        m_strings.push_back(s);
-        m_objectState[qsizetype(ref)] = quint32(m_strings.size());
-    }
-    return s;
+    bool ok = objectOffset(ref, &pos);
+    if (!ok)
+        return false;
+    QString s = decodeString(pos, &ok);
+    if (!ok)
+        return false;
+    *index = quint32(m_strings.size());
+    m_strings.push_back(std::move(s));
+    m_objectState[qsizetype(ref)] = *index + 1;
+    return true;
 }
 
-QString BinaryReader::decodeString(quint64 pos, bool *ok) const
+QString BinaryReader::decodeString(quint64 pos, bool *ok)
 {
     *ok = false;
     const uchar kind = m_data[pos] >> 4;
@@ -360,16 +381,71 @@ QString BinaryReader::decodeString(quint64 pos, bool *ok) const
         if (count > bytesLeft(pos) || !isAscii(p, count))
             return {};
         *ok = true;
-        return QString::fromLatin1(reinterpret_cast<const char *>(p), qsizetype(count));
+        if (count == 0)
+            return QString::fromLatin1(reinterpret_cast<const char *>(p), 0);
+        char16_t *units = nullptr;
+        QString s = newString(qsizetype(count), &units);
+        for (quint64 i = 0; i < count; ++i)
+            units[i] = p[i];
+        return s;
     }
     if (count > bytesLeft(pos) / 2)
         return {};
-    QString s(qsizetype(count), Qt::Uninitialized);
-    char16_t *units = reinterpret_cast<char16_t *>(s.data());
+    *ok = true;
+    if (count == 0)
+        return QString(0, Qt::Uninitialized);
+    char16_t *units = nullptr;
+    QString s = newString(qsizetype(count), &units);
     for (quint64 i = 0; i < count; ++i)
         units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
-    *ok = true;
     return s;
+}
+
+// A string of the given length whose units the caller fills in.
+QString BinaryReader::newString(qsizetype length, char16_t **units)
+{
+    if (length > kSharedBlockMaxUnits) {
+        QString s(length, Qt::Uninitialized);
+        *units = reinterpret_cast<char16_t *>(s.data());
+        return s;
+    }
+    if (!m_block || m_blockUsed + length + 1 > kStringBlockUnits) {
+        releaseStringBlock();
+        auto [block, blockUnits] = QTypedArrayData<char16_t>::allocate(kStringBlockUnits);
+        m_block = block;
+        m_blockUnits = blockUnits;
+        m_blockUsed = 0;
+    }
+    char16_t *start = m_blockUnits + m_blockUsed;
+    start[length] = u'\0';
+    m_blockUsed += length + 1;
+    // No other thread can see the block yet: a plain increment will do.
+    m_block->ref_.storeRelaxed(m_block->ref_.loadRelaxed() + 1);
+    *units = start;
+    return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(m_block), start, length));
+}
+
+// No other thread has seen the decoded strings yet, so the cache gives up
+// its references with plain decrements; the one that would free a string is
+// left to QString.
+BinaryReader::~BinaryReader()
+{
+    for (QString &s : m_strings) {
+        QString::DataPointer &p = s.data_ptr();
+        const int refs = p.d ? p.d->ref_.loadRelaxed() : 0;
+        if (refs > 1) {
+            p.d->ref_.storeRelaxed(refs - 1);
+            p.d = nullptr;
+        }
+    }
+    releaseStringBlock();
+}
+
+void BinaryReader::releaseStringBlock()
+{
+    if (m_block && !m_block->deref())
+        QTypedArrayData<char16_t>::deallocate(m_block);
+    m_block = nullptr;
 }
 
 Value BinaryReader::readUid(quint64 pos, uchar info) const
@@ -408,22 +484,49 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
         return {};
     DictionaryPtr dict = Dictionary::create();
     dict->reserve(qsizetype(count));
+    if (count <= kSmallDictionary)
+        return readSmallDictionary(pos, count, depth, dict.get()) ? Value(std::move(dict)) : Value();
     const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
-        if (keyRef >= m_t.objectCount || m_budget == 0)
-            return {};
-        bool ok = false;
-        const QString key = readString(keyRef, &ok);
-        if (!ok)
+        quint32 key = 0;
+        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &key))
             return {};
         --m_budget;
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return {};
-        dict->set(key, std::move(value));
+        dict->set(m_strings[key], std::move(value));
     }
     return dict;
+}
+
+// The common case: all keys are read and compared first, so that distinct
+// keys (nearly always) go in without a lookup each; repeated keys keep the
+// general rule that a later value replaces an earlier one in its place.
+bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Dictionary *dict)
+{
+    quint32 keys[kSmallDictionary];
+    bool distinct = true;
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 keyRef = refAt(pos, i);
+        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &keys[i]))
+            return false;
+        --m_budget;
+        for (quint64 j = 0; j < i && distinct; ++j)
+            distinct = keys[j] != keys[i] && m_strings[keys[j]] != m_strings[keys[i]];
+    }
+    const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
+    for (quint64 i = 0; i < count; ++i) {
+        Value value = readObject(refAt(valuesPos, i), depth + 1);
+        if (value.isNone())
+            return false;
+        if (distinct)
+            dict->appendUnchecked(m_strings[keys[i]], std::move(value));
+        else
+            dict->set(m_strings[keys[i]], std::move(value));
+    }
+    return true;
 }
 
 } // namespace

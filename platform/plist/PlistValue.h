@@ -153,6 +153,10 @@ public:
     [[nodiscard]] const Value &value(QStringView key) const;
     // A replaced key keeps its place; a new key goes last.
     void set(const QString &key, Value v);
+    // Adds a key that is known not to be present, without looking it up: for
+    // readers that have checked their keys are distinct. A duplicate key
+    // here would leave the dictionary answering for only one of the two.
+    void appendUnchecked(QString key, Value v);
     // Answers whether the key was there.
     bool remove(QStringView key);
     void clear();

@@ -1,6 +1,7 @@
 #include "plist/PropertyList.h"
 
 #include <QTest>
+#include <QVariant>
 
 #include <limits>
 
@@ -66,6 +67,41 @@ QByteArray nestedArrays(int n)
         p.objects.append(obj({0xA1}) + Bplist::be(quint64(i + 1), 2));
     p.objects.append(obj({0xA0}));
     return p.bytes();
+}
+
+// A dictionary whose keys are the given strings (ASCII, or UTF-16 when
+// utf16 is set) and whose values are the integers 0, 1, 2... Keys listed
+// as an integer reuse the key object of that earlier position.
+QByteArray dictionaryWithKeys(const QList<QVariant> &keys, bool utf16 = false)
+{
+    Bplist p;
+    p.refSize = 2;
+    p.offsetSize = 2;
+    const int n = int(keys.size());
+    QByteArray refs;
+    for (int i = 0; i < n; ++i)
+        refs += Bplist::be(quint64(keys[i].typeId() == QMetaType::Int ? 1 + keys[i].toInt() : 1 + i), 2);
+    for (int i = 0; i < n; ++i)
+        refs += Bplist::be(quint64(1 + n + i), 2);
+    p.objects.append(obj({0xDF, 0x10, n}) + refs);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray text = keys[i].toString().toLatin1();
+        QByteArray key = obj({(utf16 ? 0x60 : 0x50) | int(text.size())});
+        for (char c : text)
+            key += utf16 ? obj({0, c}) : obj({c});
+        p.objects.append(key);
+    }
+    for (int i = 0; i < n; ++i)
+        p.objects.append(obj({0x10, i}));
+    return p.bytes();
+}
+
+QList<QVariant> distinctKeys(int n)
+{
+    QList<QVariant> keys;
+    for (int i = 0; i < n; ++i)
+        keys.append(u"key%1"_s.arg(i));
+    return keys;
 }
 
 } // namespace
@@ -173,6 +209,122 @@ private slots:
         const Value a = v.toArray()->at(0), b = v.toArray()->at(1);
         QVERIFY(contentEquals(a, b));
         QVERIFY(!a.isSameObject(b));
+    }
+
+    void shouldLetALaterValueReplaceAnEarlierOneUnderTheSameKey_data()
+    {
+        QTest::addColumn<QList<QVariant>>("keys");
+        QTest::addColumn<bool>("utf16");
+        QTest::addColumn<QStringList>("expectedKeys");
+        QTest::addColumn<QList<int>>("expectedValues");
+        QTest::newRow("same key object") << QList<QVariant>{u"a"_s, u"b"_s, 0} << false
+                                         << QStringList{u"a"_s, u"b"_s} << QList<int>{2, 1};
+        QTest::newRow("equal key texts") << QList<QVariant>{u"a"_s, u"b"_s, u"b"_s} << false
+                                         << QStringList{u"a"_s, u"b"_s} << QList<int>{0, 2};
+        QTest::newRow("equal UTF-16 texts") << QList<QVariant>{u"ab"_s, u"ab"_s} << true
+                                            << QStringList{u"ab"_s} << QList<int>{1};
+        QList<QVariant> many = distinctKeys(40);
+        many.append(3);
+        QStringList manyKeys;
+        QList<int> manyValues;
+        for (int i = 0; i < 40; ++i) {
+            manyKeys.append(u"key%1"_s.arg(i));
+            manyValues.append(i == 3 ? 40 : i);
+        }
+        QTest::newRow("large dictionary") << many << false << manyKeys << manyValues;
+    }
+
+    void shouldLetALaterValueReplaceAnEarlierOneUnderTheSameKey()
+    {
+        QFETCH(QList<QVariant>, keys);
+        QFETCH(bool, utf16);
+        QFETCH(QStringList, expectedKeys);
+        QFETCH(QList<int>, expectedValues);
+        const DictionaryPtr d = readBinary(dictionaryWithKeys(keys, utf16)).toDictionary();
+        QVERIFY(d);
+        QCOMPARE(d->keys(), expectedKeys);
+        for (qsizetype i = 0; i < expectedKeys.size(); ++i)
+            QCOMPARE(d->value(expectedKeys[i]).toInteger(), expectedValues[i]);
+    }
+
+    void shouldFindEveryKeyOfADictionary_data()
+    {
+        QTest::addColumn<int>("count");
+        for (int n : {1, 16, 17, 32, 33, 100})
+            QTest::addRow("%d keys", n) << n;
+    }
+
+    void shouldFindEveryKeyOfADictionary()
+    {
+        QFETCH(int, count);
+        const DictionaryPtr d = readBinary(dictionaryWithKeys(distinctKeys(count))).toDictionary();
+        QVERIFY(d);
+        QCOMPARE(d->size(), count);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(d->value(u"key%1"_s.arg(i)).toInteger(), i);
+        QVERIFY(!d->contains(u"key%1"_s.arg(count)));
+    }
+
+    void shouldGiveEveryStringItsOwnLifetimeAndText_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("utf16");
+        for (int length : {1, 63, 64, 65, 300}) {
+            QTest::addRow("ASCII, %d", length) << length << false;
+            QTest::addRow("UTF-16, %d", length) << length << true;
+        }
+    }
+
+    void shouldGiveEveryStringItsOwnLifetimeAndText()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, utf16);
+        // An array of 100 distinct strings: more text than one shared block.
+        constexpr int kCount = 100;
+        Bplist p;
+        p.refSize = 2;
+        p.offsetSize = 4;
+        QByteArray refs;
+        for (int i = 0; i < kCount; ++i)
+            refs += Bplist::be(quint64(i + 1), 2);
+        p.objects.append(obj({0xAF, 0x10, kCount}) + refs);
+        QStringList expected;
+        for (int i = 0; i < kCount; ++i) {
+            const QString text = (u"%1:"_s.arg(i) + QString(length, u'x')).left(length);
+            const QByteArray latin1 = text.toLatin1();
+            QByteArray o = obj({(utf16 ? 0x6F : 0x5F), 0x11}) + Bplist::be(quint64(length), 2);
+            for (char c : latin1)
+                o += utf16 ? obj({0, c}) : obj({c});
+            p.objects.append(o);
+            expected.append(text);
+        }
+        QStringList kept;
+        {
+            const ArrayPtr a = readBinary(p.bytes()).toArray();
+            QVERIFY(a);
+            for (const Value &v : *a)
+                kept.append(v.toString());
+        }
+        // Growing one string in place must not reach into its neighbours.
+        kept[10].append(u"-changed"_s);
+        kept[10].prepend(u'<');
+        kept[11].clear();
+        for (int i = 0; i < kCount; ++i) {
+            const QString want = i == 10 ? u'<' + expected[i] + u"-changed"_s : i == 11 ? QString() : expected[i];
+            QCOMPARE(kept[i], want);
+            QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t *>(kept[i].utf16())), want); // zero-terminated where it ends
+        }
+    }
+
+    void shouldReadEmptyStringsAsEmptyNotNull()
+    {
+        const ArrayPtr a = readBinary(Bplist{{obj({0xA2, 1, 2}), obj({0x50}), obj({0x60})}}.bytes()).toArray();
+        QVERIFY(a);
+        for (const Value &v : *a) {
+            QVERIFY(v.isString());
+            QVERIFY(v.asString()->isEmpty());
+            QVERIFY(!v.asString()->isNull());
+        }
     }
 
     void shouldAcceptNestingUpToTheLimit()

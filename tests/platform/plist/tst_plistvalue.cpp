@@ -45,6 +45,19 @@ private slots:
         QCOMPARE(d->keys().last(), u"new"_s);
     }
 
+    void largeDictionaryShouldFindKeysAppendedUnchecked()
+    {
+        DictionaryPtr d = Dictionary::create();
+        for (int i = 0; i < 40; ++i)
+            d->appendUnchecked(QString::number(i), i);
+        QCOMPARE(d->value(u"39").toInteger(), 39); // builds the index
+        d->appendUnchecked(u"new"_s, 7);
+        d->set(u"new"_s, 8);
+        QCOMPARE(d->size(), 41);
+        QCOMPARE(d->value(u"new").toInteger(), 8);
+        QCOMPARE(d->value(u"0").toInteger(), 0);
+    }
+
     void containersShouldBeSharedByReference()
     {
         DictionaryPtr entry = Dictionary::create();
