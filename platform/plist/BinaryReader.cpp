@@ -100,7 +100,7 @@ public:
         : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
     {
     }
-    ~BinaryReader();
+    ~BinaryReader() { releaseStringBlock(); }
     BinaryReader(const BinaryReader &) = delete;
     BinaryReader &operator=(const BinaryReader &) = delete;
 
@@ -423,22 +423,6 @@ QString BinaryReader::newString(qsizetype length, char16_t **units)
     m_block->ref_.storeRelaxed(m_block->ref_.loadRelaxed() + 1);
     *units = start;
     return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(m_block), start, length));
-}
-
-// No other thread has seen the decoded strings yet, so the cache gives up
-// its references with plain decrements; the one that would free a string is
-// left to QString.
-BinaryReader::~BinaryReader()
-{
-    for (QString &s : m_strings) {
-        QString::DataPointer &p = s.data_ptr();
-        const int refs = p.d ? p.d->ref_.loadRelaxed() : 0;
-        if (refs > 1) {
-            p.d->ref_.storeRelaxed(refs - 1);
-            p.d = nullptr;
-        }
-    }
-    releaseStringBlock();
 }
 
 void BinaryReader::releaseStringBlock()
