@@ -419,8 +419,7 @@ QString BinaryReader::newString(qsizetype length, char16_t **units)
     char16_t *start = m_blockUnits + m_blockUsed;
     start[length] = u'\0';
     m_blockUsed += length + 1;
-    // No other thread can see the block yet: a plain increment will do.
-    m_block->ref_.storeRelaxed(m_block->ref_.loadRelaxed() + 1);
+    m_block->ref(); // the new string's reference
     *units = start;
     return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(m_block), start, length));
 }
