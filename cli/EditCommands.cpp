@@ -8,13 +8,11 @@
 #include <model/VelChangeList.h>
 #include <model/VelServiceEntry.h>
 
-#include <defaults/VelUserDefaults.h>
 #include <plist/PropertyList.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
