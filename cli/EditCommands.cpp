@@ -7,12 +7,10 @@
 #include <controller/VelSaveChanges.h>
 #include <model/VelChangeList.h>
 #include <model/VelServiceEntry.h>
-
 #include <plist/PropertyList.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
-
 
 using namespace Qt::StringLiterals;
 
