@@ -12,12 +12,6 @@ const QString kPackagePath = QStringLiteral("Package Path");
 
 } // namespace
 
-QString VelChangeList::infoPathAt(qsizetype index) const
-{
-    const plist::DictionaryPtr entry = entries->at(index).toDictionary();
-    return entry ? entry->value(kInfoPath).toString() : QString();
-}
-
 VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers)
 {
     VelChangeList changes;

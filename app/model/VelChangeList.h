@@ -16,7 +16,6 @@ struct VelChangeList {
     bool providerVanished = false;
 
     [[nodiscard]] qsizetype size() const { return entries->size(); }
-    [[nodiscard]] QString infoPathAt(qsizetype index) const;
 };
 
 // Logs "<path> appears to have been removed" for every dirty provider whose
