@@ -118,6 +118,15 @@ bool Volume::makeLink(const QString &macPath, const QString &target)
     return QFile::link(target, path(macPath));
 }
 
+bool hasMarkerKey(const plist::DictionaryPtr &entry)
+{
+    for (const QString &key : entry->keys()) {
+        if (key.startsWith(QStringLiteral("Quillfen.Velmora.")))
+            return true;
+    }
+    return false;
+}
+
 plist::Value readPlist(const QString &path)
 {
     return plist::readFile(path);

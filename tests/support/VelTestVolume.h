@@ -53,6 +53,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Whether the entry carries any of Velmora's current marker keys.
+[[nodiscard]] bool hasMarkerKey(const plist::DictionaryPtr &entry);
+
 // Reads a whole property list file; none when it cannot be read.
 [[nodiscard]] plist::Value readPlist(const QString &path);
 

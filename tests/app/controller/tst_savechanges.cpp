@@ -43,15 +43,6 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool hasMarkerKey(const DictionaryPtr &entry)
-{
-    for (const QString &key : entry->keys()) {
-        if (key.startsWith(u"Quillfen.Velmora."_s))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class TestSaveChanges : public QObject {
@@ -126,7 +117,7 @@ private slots:
         QVERIFY(!reverted->contains(VelKey::AllServices));
         QCOMPARE(reverted->value(VelKey::Services).toArray()->size(), 2);
         for (const plist::Value &entry : *reverted->value(VelKey::Services).toArray())
-            QVERIFY(!hasMarkerKey(entry.toDictionary()));
+            QVERIFY(!VelTest::hasMarkerKey(entry.toDictionary()));
         QVERIFY(!provider->canRevert());
         QVERIFY(!provider->isDirty());
     }

@@ -33,15 +33,6 @@ VelProviderPtr saveAndReload(const VelProviderPtr &provider)
     return listedProvider(provider->path());
 }
 
-bool hasMarkerKey(const DictionaryPtr &entry)
-{
-    for (const QString &key : entry->keys()) {
-        if (key.startsWith(u"Quillfen.Velmora."_s))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class TestChangeTracking : public QObject {
@@ -75,7 +66,7 @@ private slots:
         const ArrayPtr services = cleaned->value(VelKey::Services).toArray();
         QCOMPARE(services->size(), 1);
         QCOMPARE(serviceMenuItemTitle(services->at(0).toDictionary()), u"Two"_s);
-        QVERIFY(!hasMarkerKey(services->at(0).toDictionary()));
+        QVERIFY(!VelTest::hasMarkerKey(services->at(0).toDictionary()));
         const ArrayPtr all = cleaned->value(VelKey::AllServices).toArray();
         QVERIFY(all == p->services()); // the live list itself
         QVERIFY(all->at(0).toDictionary()->value(VelKey::IsDisabled).toBoolean());
@@ -144,7 +135,7 @@ private slots:
         const ArrayPtr services = onDisk->value(VelKey::Services).toArray();
         QCOMPARE(services->size(), 2);
         for (const plist::Value &item : *services)
-            QVERIFY(!hasMarkerKey(item.toDictionary()));
+            QVERIFY(!VelTest::hasMarkerKey(item.toDictionary()));
         QVERIFY(!p->canRevert());
         QVERIFY(!p->hasBeenDirtyBefore());
     }
