@@ -55,12 +55,7 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
     for (const QString &path : VelWorkspace::allApplicationPaths()) {
         if (path == printCenter || path.startsWith(trashPrefix) || seenPaths.contains(path))
             continue;
-        const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
-        if (!provider->services())
-            continue;
-        m_applications.push_back(provider);
-        seenPaths.insert(path);
-        if (progress.advance)
+        if (addProviderOffering(path, seenPaths) && progress.advance)
             progress.advance();
     }
 
@@ -81,12 +76,18 @@ void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<Q
         if (seenPaths.contains(path) || !isFolder(path) || isAliasPath(path)
             || !VelWorkspace::hasPackageExtension(path.section(u'/', -1)))
             continue;
-        const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
-        if (!provider->services())
-            continue;
-        m_applications.push_back(provider);
-        seenPaths.insert(path);
+        addProviderOffering(path, seenPaths);
     }
+}
+
+bool VelServiceCatalogue::addProviderOffering(const QString &path, QSet<QString> &seenPaths)
+{
+    const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
+    if (!provider->services())
+        return false;
+    m_applications.push_back(provider);
+    seenPaths.insert(path);
+    return true;
 }
 
 VelProviderPtr VelServiceCatalogue::indexedOwnerOf(const plist::DictionaryPtr &entry) const

@@ -51,6 +51,9 @@ public:
     [[nodiscard]] QString servicesStatusText() const;
 
 private:
+    // Lists the bundle at path when it declares services (an empty list
+    // counts) and marks the path as seen; answers whether it was listed.
+    bool addProviderOffering(const QString &path, QSet<QString> &seenPaths);
     // Every entry with a menu item title, provider by provider in list order.
     void forEachTitledEntry(
         const std::function<void(const VelProviderPtr &, const plist::DictionaryPtr &)> &visit) const;
