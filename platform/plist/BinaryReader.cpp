@@ -26,6 +26,10 @@
 #include <QVarLengthArray>
 #include <QtEndian>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -42,9 +46,14 @@ constexpr qsizetype kTrailerSize = 32;
 // allocation each: a file's strings are mostly short, and allocating and
 // freeing them one by one is most of the cost of reading. A block is freed
 // with its last string; the size limits bound what one kept string can hold
-// on to.
+// on to. Longer strings get a block of their own.
 constexpr qsizetype kSharedBlockMaxUnits = 64;
 constexpr qsizetype kStringBlockUnits = 480;
+// Every string handed out holds a reference to its block. The reader takes
+// them from the block's count in batches, one atomic addition per batch
+// instead of one per string (a key is handed out once per dictionary that
+// uses it), and gives back what it did not use when it is done.
+constexpr int kReferenceBatch = 1024;
 
 // Dictionaries up to this size have their keys checked pairwise; larger ones
 // rely on the dictionary's own lookup (which indexes them) for each key.
@@ -78,20 +87,34 @@ Q_ALWAYS_INLINE quint64 readBigEndian(const uchar *p, int size)
     return v;
 }
 
-bool isAscii(const uchar *p, quint64 count)
+// Widens ASCII bytes to UTF-16 units; answers false if any byte is above
+// 0x7F (what was written to out by then is of no use).
+bool widenAscii(const uchar *p, quint64 count, char16_t *out)
 {
     quint64 i = 0;
-    for (; i + 8 <= count; i += 8) {
-        quint64 word;
-        std::memcpy(&word, p + i, 8);
-        if (word & 0x8080808080808080ULL)
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= count; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        if (_mm_movemask_epi8(bytes) != 0)
             return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
     }
+    if (i + 8 <= count) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(p + i));
+        if (_mm_movemask_epi8(bytes) != 0)
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(bytes, zero));
+        i += 8;
+    }
+#endif
+    uchar high = 0;
     for (; i < count; ++i) {
-        if (p[i] >= 0x80)
-            return false;
+        high |= p[i];
+        out[i] = p[i];
     }
-    return true;
+    return high < 0x80;
 }
 
 class BinaryReader {
@@ -100,7 +123,7 @@ public:
         : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
     {
     }
-    ~BinaryReader() { releaseStringBlock(); }
+    ~BinaryReader() { releaseStringBlocks(); }
     BinaryReader(const BinaryReader &) = delete;
     BinaryReader &operator=(const BinaryReader &) = delete;
 
@@ -134,9 +157,11 @@ private:
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
     [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
-    [[nodiscard]] QString decodeString(quint64 pos, bool *ok);
-    [[nodiscard]] QString newString(qsizetype length, char16_t **units);
-    void releaseStringBlock();
+    [[nodiscard]] bool decodeString(quint64 pos);
+    [[nodiscard]] char16_t *newString(qsizetype length);
+    [[nodiscard]] QString handOut(quint32 index);
+    [[nodiscard]] bool sameText(quint32 a, quint32 b) const;
+    void releaseStringBlocks();
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
@@ -152,10 +177,22 @@ private:
     // cheap; typical files fit the inline buffers and allocate nothing here.
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
     QVarLengthArray<quint32, 2048> m_objectState;
-    QVarLengthArray<QString, 256> m_strings;
-    QArrayData *m_block = nullptr; // the reader holds one reference
-    char16_t *m_blockUnits = nullptr;
-    qsizetype m_blockUsed = 0;
+
+    struct StringBlock {
+        QTypedArrayData<char16_t> *data;
+        char16_t *units;
+        int spare; // references taken from the count and not handed out; never 0
+    };
+    struct DecodedString {
+        quint32 block;
+        quint32 length;
+        char16_t *units;
+    };
+    QVarLengthArray<StringBlock, 16> m_blocks;
+    QVarLengthArray<DecodedString, 256> m_strings;
+    // Where the next short string goes in the last shared block, if any.
+    qsizetype m_sharedBlock = -1;
+    qsizetype m_sharedBlockUsed = 0;
     quint64 m_budget = 0;
 };
 
@@ -196,7 +233,7 @@ bool BinaryReader::readTrailer()
     return true;
 }
 
-bool BinaryReader::objectOffset(quint64 ref, quint64 *offset) const
+Q_ALWAYS_INLINE bool BinaryReader::objectOffset(quint64 ref, quint64 *offset) const
 {
     if (ref >= m_t.objectCount)
         return false;
@@ -228,7 +265,7 @@ bool BinaryReader::readCount(quint64 *pos, uchar info, quint64 *count) const
     return true;
 }
 
-quint64 BinaryReader::refAt(quint64 pos, quint64 index) const
+Q_ALWAYS_INLINE quint64 BinaryReader::refAt(quint64 pos, quint64 index) const
 {
     return readBigEndian(m_data + pos + index * quint64(m_t.objectRefSize), m_t.objectRefSize);
 }
@@ -238,6 +275,11 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     if (depth > kMaxDepth || m_budget == 0)
         return {};
     --m_budget;
+    if (ref >= m_t.objectCount)
+        return {};
+    const quint32 state = m_objectState[qsizetype(ref)];
+    if (state != 0 && state != kOnPath)
+        return handOut(state - 1); // a string decoded before
     quint64 pos = 0;
     if (!objectOffset(ref, &pos))
         return {};
@@ -246,7 +288,7 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     case kAsciiString:
     case kUtf16String: {
         quint32 index = 0;
-        return stringIndex(ref, &index) ? Value(m_strings[index]) : Value();
+        return stringIndex(ref, &index) ? Value(handOut(index)) : Value();
     }
     case kArray:
     case kSet:
@@ -357,78 +399,87 @@ bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
         return true;
     }
     quint64 pos = 0;
-    bool ok = objectOffset(ref, &pos);
-    if (!ok)
+    if (!objectOffset(ref, &pos) || !decodeString(pos))
         return false;
-    QString s = decodeString(pos, &ok);
-    if (!ok)
-        return false;
-    *index = quint32(m_strings.size());
-    m_strings.push_back(std::move(s));
+    *index = quint32(m_strings.size() - 1);
     m_objectState[qsizetype(ref)] = *index + 1;
     return true;
 }
 
-QString BinaryReader::decodeString(quint64 pos, bool *ok)
+// Decodes the string object at pos into a block and appends it to m_strings.
+bool BinaryReader::decodeString(quint64 pos)
 {
-    *ok = false;
     const uchar kind = m_data[pos] >> 4;
     quint64 count = 0;
     if ((kind != kAsciiString && kind != kUtf16String) || !readCount(&pos, m_data[pos] & 0xF, &count))
-        return {};
+        return false;
     const uchar *p = m_data + pos;
     if (kind == kAsciiString) {
-        if (count > bytesLeft(pos) || !isAscii(p, count))
-            return {};
-        *ok = true;
-        if (count == 0)
-            return QString::fromLatin1(reinterpret_cast<const char *>(p), 0);
-        char16_t *units = nullptr;
-        QString s = newString(qsizetype(count), &units);
-        for (quint64 i = 0; i < count; ++i)
-            units[i] = p[i];
-        return s;
+        return count <= bytesLeft(pos) && widenAscii(p, count, newString(qsizetype(count)));
     }
     if (count > bytesLeft(pos) / 2)
-        return {};
-    *ok = true;
-    if (count == 0)
-        return QString(0, Qt::Uninitialized);
-    char16_t *units = nullptr;
-    QString s = newString(qsizetype(count), &units);
+        return false;
+    char16_t *units = newString(qsizetype(count));
     for (quint64 i = 0; i < count; ++i)
         units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
-    return s;
+    return true;
 }
 
-// A string of the given length whose units the caller fills in.
-QString BinaryReader::newString(qsizetype length, char16_t **units)
+// Room for a string of the given length, which the caller fills in, recorded
+// as the last entry of m_strings.
+char16_t *BinaryReader::newString(qsizetype length)
 {
-    if (length > kSharedBlockMaxUnits) {
-        QString s(length, Qt::Uninitialized);
-        *units = reinterpret_cast<char16_t *>(s.data());
-        return s;
+    const bool shared = length <= kSharedBlockMaxUnits;
+    if (!shared || m_sharedBlock < 0 || m_sharedBlockUsed + length + 1 > kStringBlockUnits) {
+        const qsizetype units = shared ? kStringBlockUnits : length + 1;
+        auto [data, start] = QTypedArrayData<char16_t>::allocate(units);
+        Q_CHECK_PTR(data);
+        // Nobody else sees the block yet: the count starts at one batch.
+        data->ref_.storeRelaxed(kReferenceBatch);
+        m_blocks.push_back({data, start, kReferenceBatch});
+        if (shared) {
+            m_sharedBlock = m_blocks.size() - 1;
+            m_sharedBlockUsed = 0;
+        }
     }
-    if (!m_block || m_blockUsed + length + 1 > kStringBlockUnits) {
-        releaseStringBlock();
-        auto [block, blockUnits] = QTypedArrayData<char16_t>::allocate(kStringBlockUnits);
-        m_block = block;
-        m_blockUnits = blockUnits;
-        m_blockUsed = 0;
-    }
-    char16_t *start = m_blockUnits + m_blockUsed;
-    start[length] = u'\0';
-    m_blockUsed += length + 1;
-    m_block->ref(); // the new string's reference
-    *units = start;
-    return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(m_block), start, length));
+    const qsizetype block = shared ? m_sharedBlock : m_blocks.size() - 1;
+    char16_t *units = m_blocks[block].units + (shared ? m_sharedBlockUsed : 0);
+    if (shared)
+        m_sharedBlockUsed += length + 1;
+    units[length] = u'\0';
+    m_strings.push_back({quint32(block), quint32(length), units});
+    return units;
 }
 
-void BinaryReader::releaseStringBlock()
+// A string sharing the decoded units, holding one of its block's references.
+QString BinaryReader::handOut(quint32 index)
 {
-    if (m_block && !m_block->deref())
-        QTypedArrayData<char16_t>::deallocate(m_block);
-    m_block = nullptr;
+    const DecodedString &s = m_strings[index];
+    StringBlock &block = m_blocks[s.block];
+    // Keeping one reference back means the block stays while the reader
+    // runs, even if every string handed out so far has gone.
+    if (block.spare == 1) {
+        block.data->ref_.fetchAndAddRelaxed(kReferenceBatch);
+        block.spare += kReferenceBatch;
+    }
+    --block.spare;
+    return QString(QString::DataPointer(block.data, s.units, qsizetype(s.length)));
+}
+
+bool BinaryReader::sameText(quint32 a, quint32 b) const
+{
+    const DecodedString &x = m_strings[a];
+    const DecodedString &y = m_strings[b];
+    return x.length == y.length && std::memcmp(x.units, y.units, x.length * sizeof(char16_t)) == 0;
+}
+
+void BinaryReader::releaseStringBlocks()
+{
+    for (const StringBlock &block : m_blocks) {
+        if (block.data->ref_.fetchAndSubOrdered(block.spare) == block.spare)
+            QTypedArrayData<char16_t>::deallocate(block.data);
+    }
+    m_blocks.clear();
 }
 
 Value BinaryReader::readUid(quint64 pos, uchar info) const
@@ -450,12 +501,11 @@ Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
     if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(m_t.objectRefSize))
         return {};
     ArrayPtr array = Array::create();
-    array->reserve(qsizetype(count));
+    std::vector<Value> &items = array->items();
+    items.reserve(size_t(count));
     for (quint64 i = 0; i < count; ++i) {
-        Value item = readObject(refAt(pos, i), depth + 1);
-        if (item.isNone())
+        if (items.emplace_back(readObject(refAt(pos, i), depth + 1)).isNone())
             return {};
-        array->append(std::move(item));
     }
     return array;
 }
@@ -479,7 +529,7 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return {};
-        dict->set(m_strings[key], std::move(value));
+        dict->set(handOut(key), std::move(value));
     }
     return dict;
 }
@@ -497,17 +547,21 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
             return false;
         --m_budget;
         for (quint64 j = 0; j < i && distinct; ++j)
-            distinct = keys[j] != keys[i] && m_strings[keys[j]] != m_strings[keys[i]];
+            distinct = keys[j] != keys[i] && !sameText(keys[j], keys[i]);
     }
     const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
     for (quint64 i = 0; i < count; ++i) {
+        if (distinct) {
+            // Read straight into place; a failed read discards the dictionary.
+            dict->appendUnchecked(handOut(keys[i]), readObject(refAt(valuesPos, i), depth + 1));
+            if (dict->entries().back().second.isNone())
+                return false;
+            continue;
+        }
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return false;
-        if (distinct)
-            dict->appendUnchecked(m_strings[keys[i]], std::move(value));
-        else
-            dict->set(m_strings[keys[i]], std::move(value));
+        dict->set(handOut(keys[i]), std::move(value));
     }
     return true;
 }

@@ -273,13 +273,6 @@ void Dictionary::set(const QString &key, Value v)
         m_index.insert(key, qsizetype(m_entries.size()) - 1);
 }
 
-void Dictionary::appendUnchecked(QString key, Value v)
-{
-    m_entries.emplace_back(std::move(key), std::move(v));
-    if (!m_index.isEmpty())
-        m_index.insert(m_entries.back().first, qsizetype(m_entries.size()) - 1);
-}
-
 bool Dictionary::remove(QStringView key)
 {
     const qsizetype i = indexOf(key);

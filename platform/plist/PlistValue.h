@@ -156,7 +156,12 @@ public:
     // Adds a key that is known not to be present, without looking it up: for
     // readers that have checked their keys are distinct. A duplicate key
     // here would leave the dictionary answering for only one of the two.
-    void appendUnchecked(QString key, Value v);
+    void appendUnchecked(QString &&key, Value &&v)
+    {
+        m_entries.emplace_back(std::move(key), std::move(v));
+        if (!m_index.isEmpty()) [[unlikely]]
+            m_index.insert(m_entries.back().first, qsizetype(m_entries.size()) - 1);
+    }
     // Answers whether the key was there.
     bool remove(QStringView key);
     void clear();

@@ -316,6 +316,51 @@ private slots:
         }
     }
 
+    // One string object referenced thousands of times: each copy holds its
+    // text on its own, whether the copies are dropped before or after the
+    // array, and a read that fails half-way leaves nothing behind (the
+    // sanitizer run checks for leaks and use after free).
+    void shouldKeepAStringReferencedManyTimesAlive_data()
+    {
+        QTest::addColumn<bool>("failAtEnd");
+        QTest::newRow("complete") << false;
+        QTest::newRow("failing at the last element") << true;
+    }
+
+    void shouldKeepAStringReferencedManyTimesAlive()
+    {
+        QFETCH(bool, failAtEnd);
+        constexpr int kCount = 5000;
+        Bplist p;
+        p.refSize = 2;
+        p.offsetSize = 2;
+        QByteArray refs;
+        for (int i = 0; i < kCount; ++i)
+            refs += Bplist::be(i % 2 == 0 ? 1 : 2, 2);
+        if (failAtEnd)
+            refs += Bplist::be(99, 2);
+        p.objects.append(obj({0xAF, 0x11}) + Bplist::be(quint64(refs.size() / 2), 2) + refs);
+        p.objects.append(obj({0x55, 'a', 'l', 'p', 'h', 'a'}));
+        p.objects.append(obj({0x54, 'b', 'e', 't', 'a'}));
+        if (failAtEnd) {
+            QVERIFY(readBinary(p.bytes()).isNone());
+            return;
+        }
+        QStringList survivors;
+        {
+            const ArrayPtr a = readBinary(p.bytes()).toArray();
+            QVERIFY(a);
+            QCOMPARE(a->size(), kCount);
+            QCOMPARE(a->at(kCount - 2).toString(), u"alpha"_s);
+            for (int i = 1; i < kCount; i += 1000)
+                survivors.append(a->at(i).toString());
+        } // the array and every other copy go here
+        QCOMPARE(survivors, QStringList(5, u"beta"_s));
+        survivors.first().append(u"!"_s);
+        QCOMPARE(survivors.first(), u"beta!"_s);
+        QCOMPARE(survivors.last(), u"beta"_s);
+    }
+
     void shouldReadEmptyStringsAsEmptyNotNull()
     {
         const ArrayPtr a = readBinary(Bplist{{obj({0xA2, 1, 2}), obj({0x50}), obj({0x60})}}.bytes()).toArray();
