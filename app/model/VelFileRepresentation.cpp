@@ -1,6 +1,7 @@
 #include "VelFileRepresentation.h"
 
 #include "VelCodeSignature.h"
+#include "VelServiceCatalogue.h"
 #include "VelServiceEntry.h"
 #include "VelServiceKeys.h"
 #include "VelServiceSorting.h"
@@ -268,7 +269,8 @@ std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::
         m_servicesMenuStringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
     if (m_servicesMenuStringsPath->isEmpty())
         return title;
-    const plist::Value table = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath);
+    const plist::Value table
+        = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, VelServiceCatalogue::shared().lookupPass());
     if (table.isNone())
         return title;
     const DictionaryPtr translations = table.toDictionary();

@@ -39,8 +39,30 @@ void VelServiceCatalogue::setApplications(std::vector<VelProviderPtr> providers)
     m_ownerIndex.clear();
 }
 
+// Marks a catalogue operation while it runs; operations started inside
+// another belong to the outer one.
+class VelServiceCatalogue::LookupPass {
+public:
+    explicit LookupPass(VelServiceCatalogue &catalogue) : m_catalogue(catalogue)
+    {
+        if (m_catalogue.m_lookupPassDepth++ == 0)
+            m_catalogue.m_lookupPass = ++m_catalogue.m_lastLookupPass;
+    }
+    ~LookupPass()
+    {
+        if (--m_catalogue.m_lookupPassDepth == 0)
+            m_catalogue.m_lookupPass = 0;
+    }
+    LookupPass(const LookupPass &) = delete;
+    LookupPass &operator=(const LookupPass &) = delete;
+
+private:
+    VelServiceCatalogue &m_catalogue;
+};
+
 void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progress)
 {
+    const LookupPass pass(*this);
     m_applications.clear();
     m_ownerIndex.clear();
     QSet<QString> seenPaths;
@@ -132,6 +154,7 @@ void VelServiceCatalogue::setMenuPathOfService(const plist::DictionaryPtr &entry
     const VelProviderPtr owner = applicationForService(entry);
     if (!owner)
         return;
+    const LookupPass pass(*this);
     const bool isUnchangedTranslation = menuPath == owner->originalLocalizedMenuItemTitleOfService(entry);
     setServiceMenuItemTitle(entry, isUnchangedTranslation ? originalServiceMenuItemTitle(entry) : menuPath);
     for (const VelProviderPtr &provider : m_applications)
@@ -156,6 +179,7 @@ void VelServiceCatalogue::forEachTitledEntry(
 
 void VelServiceCatalogue::rebuildServiceMenuRepresentation()
 {
+    const LookupPass pass(*this);
     m_services = plist::Array::create();
     forEachTitledEntry([this](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
         const QStringList components = provider->menuPathComponentsOfService(entry);

@@ -50,7 +50,17 @@ public:
     // titled services, or "%d of %d services" when only some are enabled.
     [[nodiscard]] QString servicesStatusText() const;
 
+    // Non-zero while a catalogue operation (discovery, building the tree,
+    // sorting again after an edit) runs, with a new number for each. Within
+    // one operation a provider checks its strings file for changes once
+    // rather than on every title lookup: a file that changes while the
+    // operation runs may be seen before or after the change, as it would be
+    // if it were read on every lookup. Outside operations every lookup checks.
+    [[nodiscard]] quint64 lookupPass() const { return m_lookupPass; }
+
 private:
+    class LookupPass;
+
     // Lists the bundle at path when it declares services (an empty list
     // counts) and marks the path as seen; answers whether it was listed.
     bool addProviderOffering(const QString &path, QSet<QString> &seenPaths);
@@ -65,4 +75,7 @@ private:
     // against the owner's current list, so identity is all that counts.
     mutable QHash<const plist::Dictionary *, VelProviderPtr> m_ownerIndex;
     plist::ArrayPtr m_services = plist::Array::create();
+    quint64 m_lookupPass = 0;
+    quint64 m_lastLookupPass = 0;
+    int m_lookupPassDepth = 0;
 };

@@ -242,17 +242,45 @@ qsizetype Dictionary::indexOf(QStringView key) const
         }
         return -1;
     }
-    if (m_index.size() != qsizetype(m_entries.size()))
+    if (m_slots.empty())
         rebuildIndex();
-    return m_index.value(key.toString(), -1);
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = qHash(key, QHashSeed::globalSeed()) & mask;; slot = (slot + 1) & mask) {
+        const quint32 position = m_slots[slot];
+        if (position == 0)
+            return -1;
+        if (m_entries[position - 1].first == key)
+            return qsizetype(position - 1);
+    }
 }
 
 void Dictionary::rebuildIndex() const
 {
-    m_index.clear();
-    m_index.reserve(qsizetype(m_entries.size()));
+    size_t capacity = 64;
+    while (capacity < 2 * m_entries.size())
+        capacity *= 2;
+    m_slots.assign(capacity, 0);
     for (size_t i = 0; i < m_entries.size(); ++i)
-        m_index.insert(m_entries[i].first, qsizetype(i));
+        addToIndex(i);
+}
+
+// A key that occurs twice (which appendUnchecked's callers rule out) keeps
+// answering for its first position, as the search in order does.
+void Dictionary::addToIndex(size_t position) const
+{
+    const size_t mask = m_slots.size() - 1;
+    size_t slot = qHash(QStringView(m_entries[position].first), QHashSeed::globalSeed()) & mask;
+    while (m_slots[slot] != 0)
+        slot = (slot + 1) & mask;
+    m_slots[slot] = quint32(position + 1);
+}
+
+void Dictionary::indexLastEntry()
+{
+    if (2 * m_entries.size() > m_slots.size())
+        rebuildIndex();
+    else
+        addToIndex(m_entries.size() - 1);
 }
 
 const Value &Dictionary::value(QStringView key) const
@@ -269,8 +297,8 @@ void Dictionary::set(const QString &key, Value v)
         return;
     }
     m_entries.emplace_back(key, std::move(v));
-    if (!m_index.isEmpty())
-        m_index.insert(key, qsizetype(m_entries.size()) - 1);
+    if (!m_slots.empty())
+        indexLastEntry();
 }
 
 bool Dictionary::remove(QStringView key)
@@ -279,14 +307,14 @@ bool Dictionary::remove(QStringView key)
     if (i < 0)
         return false;
     m_entries.erase(m_entries.begin() + i);
-    m_index.clear(); // positions moved; rebuilt on the next large lookup
+    m_slots.clear(); // positions moved; rebuilt on the next large lookup
     return true;
 }
 
 void Dictionary::clear()
 {
     m_entries.clear();
-    m_index.clear();
+    m_slots.clear();
 }
 
 QStringList Dictionary::keys() const

@@ -159,8 +159,8 @@ public:
     void appendUnchecked(QString &&key, Value &&v)
     {
         m_entries.emplace_back(std::move(key), std::move(v));
-        if (!m_index.isEmpty()) [[unlikely]]
-            m_index.insert(m_entries.back().first, qsizetype(m_entries.size()) - 1);
+        if (!m_slots.empty()) [[unlikely]]
+            indexLastEntry();
     }
     // Answers whether the key was there.
     bool remove(QStringView key);
@@ -173,10 +173,15 @@ public:
 private:
     [[nodiscard]] qsizetype indexOf(QStringView key) const;
     void rebuildIndex() const;
+    void addToIndex(size_t position) const;
+    void indexLastEntry();
 
     std::vector<Entry> m_entries;
-    // Built only for large dictionaries; small ones are searched in order.
-    mutable QHash<QString, qsizetype> m_index;
+    // Large dictionaries are searched through a hash table of positions + 1
+    // (0 marks a free slot; linear probing, at most half full), built on the
+    // first lookup, kept up to date by appends and dropped by removals;
+    // small ones are searched in order. Lookups allocate nothing.
+    mutable std::vector<quint32> m_slots;
 };
 
 // Deep content comparison. Reals compare by value with NaN equal to NaN;

@@ -81,6 +81,26 @@ private slots:
         QCOMPARE(rebuiltShape(), u"Text/(Text/Count, Lingo/Translate)"_s);
     }
 
+    // Within one rebuild a strings file is checked once; the next rebuild,
+    // and any lookup between operations, must see it changed.
+    void changedTranslationShouldShowOnTheNextRebuild()
+    {
+        VelTest::Volume volume;
+        volume.addProvider(u"/Applications/Lingo.app"_s,
+                           {VelTest::entry(u"Lingo/Translate"_s), VelTest::entry(u"Lingo/Speak"_s)});
+        volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Translate"_s, u"Text/Translate"_s}});
+        VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
+        QCOMPARE(rebuiltShape(), u"Lingo/(Lingo/Speak), Text/(Lingo/Translate)"_s);
+        volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s,
+                          {{u"Lingo/Translate"_s, u"Words/Translate"_s}, {u"Lingo/Speak"_s, u"Words/Speak"_s}});
+        const VelProviderPtr lingo = catalogue.applications()[0];
+        QCOMPARE(lingo->localizedMenuItemTitle(u"Lingo/Speak"_s), u"Words/Speak"_s);
+        volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Speak"_s, u"Voice/Speak"_s}});
+        catalogue.rebuildServiceMenuRepresentation();
+        QCOMPARE(shape(catalogue.services()), u"Lingo/(Lingo/Translate), Voice/(Lingo/Speak)"_s);
+        QCOMPARE(catalogue.lookupPass(), 0u);
+    }
+
     void untitledEntriesShouldStayOutButEmptyTitlesShowAtTopLevel()
     {
         VelTest::Volume volume;

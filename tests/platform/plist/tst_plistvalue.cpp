@@ -58,6 +58,28 @@ private slots:
         QCOMPARE(d->value(u"0").toInteger(), 0);
     }
 
+    // The index is kept up to date while the dictionary grows well past its
+    // first size, whichever way keys are added.
+    void largeDictionaryShouldFindEveryKeyWhileGrowing()
+    {
+        DictionaryPtr d = Dictionary::create();
+        for (int i = 0; i < 1000; ++i) {
+            if (i % 2 == 0)
+                d->set(u"key %1"_s.arg(i), i);
+            else
+                d->appendUnchecked(u"key %1"_s.arg(i), i);
+            if (i > 16 && i % 7 == 0) {
+                QCOMPARE(d->value(u"key %1"_s.arg(i)).toInteger(), i);
+                QVERIFY(!d->contains(u"key %1"_s.arg(i + 1)));
+            }
+        }
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(d->value(u"key %1"_s.arg(i)).toInteger(), i);
+        QVERIFY(d->remove(u"key 500"_s));
+        QVERIFY(!d->contains(u"key 500"_s));
+        QCOMPARE(d->value(u"key 999"_s).toInteger(), 999);
+    }
+
     void containersShouldBeSharedByReference()
     {
         DictionaryPtr entry = Dictionary::create();
