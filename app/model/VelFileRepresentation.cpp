@@ -322,7 +322,12 @@ QString VelFileRepresentation::readableMenuPathOfService(const DictionaryPtr &en
 {
     // The string table does not change while the program runs.
     static const QString singletonMenuPathSeparator = VelLocalizedString(QStringLiteral(" -> "));
-    return menuPathComponentsOfService(entry).join(singletonMenuPathSeparator);
+    // The components joined again, without splitting a title into a list
+    // first: sorting asks this of every entry.
+    const std::optional<QString> title = localizedMenuItemTitleOfService(entry);
+    if (title && !title->isEmpty())
+        return QString(*title).replace(u'/', singletonMenuPathSeparator);
+    return menuPathComponentsFromMenuPath(title, entry).join(singletonMenuPathSeparator);
 }
 
 bool VelFileRepresentation::isSigned()

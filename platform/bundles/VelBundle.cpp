@@ -7,8 +7,12 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <cerrno>
+#include <memory>
+
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 struct VelBundle::State {
     QString path;
@@ -34,11 +38,8 @@ bool isDirectory(const QString &path, unsigned char type)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-qint64 modificationOf(const QString &path)
+qint64 modificationOf(const struct stat &info)
 {
-    struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -2;
     return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
@@ -173,33 +174,36 @@ QString VelBundle::bundleIdentifier() const
     return objectForInfoDictionaryKey(QStringLiteral("CFBundleIdentifier")).toString();
 }
 
-void VelBundle::listLocalizationFolders(const QString &resources, qint64 modification) const
+void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) const
 {
-    if (modification == m_state->listedModification)
+    struct stat info { };
+    const qint64 modification = ::fstat(dirfd(dir), &info) == 0 ? modificationOf(info) : -1;
+    if (modification != -1 && modification == m_state->listedModification)
         return;
     m_state->listedModification = modification;
     m_state->localizationFolders.clear();
-    DIR *dir = ::opendir(QFile::encodeName(resources).constData());
-    if (!dir)
-        return;
     while (const dirent *item = ::readdir(dir)) {
         const QString entry = QFile::decodeName(item->d_name);
         if (entry.size() > 6 && entry.endsWith(QStringLiteral(".lproj"), Qt::CaseInsensitive)
             && isDirectory(resources + u'/' + entry, item->d_type))
             m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
     }
-    ::closedir(dir);
 }
 
 bool VelBundle::forEachResourceFolder(const std::function<bool(const QString &)> &visit) const
 {
     const QString resources = resourcePath();
-    const qint64 modification = modificationOf(resources);
-    if (modification == -2)
-        return false;
+    // Opening the folder tells whether it is there, and its modification
+    // time whether the listing kept from an earlier lookup still holds.
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(resources).constData()),
+                                                   ::closedir);
+    if (!dir) {
+        // A folder that cannot be listed may still hold the resource itself.
+        return errno != ENOENT && errno != ENOTDIR && visit(resources);
+    }
     if (visit(resources))
         return true;
-    listLocalizationFolders(resources, modification);
+    listLocalizationFolders(dir.get(), resources);
     if (m_state->localizationFolders.isEmpty())
         return false;
 
@@ -247,7 +251,7 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
     QString found;
     forEachResourceFolder([&](const QString &folder) {
         const QString candidate = folder + u'/' + fileName;
-        if (!QFileInfo::exists(candidate))
+        if (::access(QFile::encodeName(candidate).constData(), F_OK) != 0)
             return false;
         found = candidate;
         return true;

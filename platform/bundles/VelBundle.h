@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+#include <dirent.h>
+
 class VelBundle {
 public:
     // The path need not exist; such a bundle simply has nothing in it.
@@ -51,7 +53,8 @@ private:
     // Visits the search folders in order until the visitor answers true;
     // answers whether it did.
     bool forEachResourceFolder(const std::function<bool(const QString &)> &visit) const;
-    void listLocalizationFolders(const QString &resources, qint64 modification) const;
+    // dir is the open resources folder.
+    void listLocalizationFolders(DIR *dir, const QString &resources) const;
 
     struct State;
     std::shared_ptr<State> m_state;

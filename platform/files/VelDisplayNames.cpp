@@ -17,7 +17,7 @@ bool showAllExtensions()
 
 QString cleanAbsolute(const QString &path)
 {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
 }
 
 bool existsOrIsLink(const QString &path)
@@ -38,7 +38,7 @@ QString VelDisplayNameAtPath(const QString &path, bool showAllExtensions)
     const QString clean = cleanAbsolute(path);
     if (clean == VelMacVolume::root())
         return VelMacVolume::volumeName();
-    const QString fileName = QFileInfo(clean).fileName();
+    const QString fileName = clean.mid(clean.lastIndexOf(u'/') + 1);
     if (fileName.isEmpty())
         return clean; // the machine's own root
     if (!showAllExtensions && VelWorkspace::isFilePackageAtPath(clean))

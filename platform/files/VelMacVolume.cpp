@@ -32,17 +32,35 @@ void setOverrideValue(QString Overrides::*member, const QString &value)
     overrides().*member = value;
 }
 
-QString cleanAbsolute(const QString &path)
-{
-    return QDir::cleanPath(QDir(path).absolutePath());
-}
-
 QString setting(QString Overrides::*member, const char *variable, const QString &fallback)
 {
     QString value = overrideValue(member);
     if (value.isEmpty())
         value = qEnvironmentVariable(variable);
     return value.isEmpty() ? fallback : value;
+}
+
+// The root and the home folder are asked for with every path made, so the
+// clean form of the last absolute setting seen is kept with it (a relative
+// one depends on the working folder and is cleaned every time).
+struct CleanedSetting {
+    QString setting;
+    QString clean;
+};
+
+QString cleanAbsolute(const QString &path, CleanedSetting *last)
+{
+    if (!QDir::isAbsolutePath(path))
+        return QDir::cleanPath(QDir(path).absolutePath());
+    {
+        QMutexLocker locker(&overridesMutex);
+        if (!last->setting.isNull() && last->setting == path)
+            return last->clean;
+    }
+    const QString clean = QDir::cleanPath(path);
+    QMutexLocker locker(&overridesMutex);
+    *last = {path, clean};
+    return clean;
 }
 
 // An absolute, clean form of a Mac path in which ".." stops at the top, so
@@ -66,12 +84,14 @@ QString cleanMacPath(const QString &path)
 
 QString VelMacVolume::root()
 {
-    return cleanAbsolute(setting(&Overrides::root, "VELMORA_ROOT", QStringLiteral("/")));
+    static CleanedSetting last;
+    return cleanAbsolute(setting(&Overrides::root, "VELMORA_ROOT", QStringLiteral("/")), &last);
 }
 
 QString VelMacVolume::home()
 {
-    return cleanAbsolute(setting(&Overrides::home, "VELMORA_HOME", QDir::homePath()));
+    static CleanedSetting last;
+    return cleanAbsolute(setting(&Overrides::home, "VELMORA_HOME", QDir::homePath()), &last);
 }
 
 QString VelMacVolume::volumeName()

@@ -112,8 +112,8 @@ bool VelWorkspace::hasPackageExtension(const QString &fileName)
 
 bool VelWorkspace::isFilePackageAtPath(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.isDir() && hasPackageExtension(info.fileName());
+    // The name first: it settles most paths without a look at the disk.
+    return hasPackageExtension(path.mid(path.lastIndexOf(u'/') + 1)) && QFileInfo(path).isDir();
 }
 
 bool VelWorkspace::isAliasFileAtPath(const QString &path)
