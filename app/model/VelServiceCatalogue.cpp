@@ -63,6 +63,9 @@ private:
 void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progress)
 {
     const LookupPass pass(*this);
+    // Every provider's display name and resource lookup reads the global
+    // domain; one check of its file serves the whole discovery.
+    const VelUserDefaults::ReadBatch globalDefaults(VelUserDefaults::globalUserDefaults());
     m_applications.clear();
     m_ownerIndex.clear();
     QSet<QString> seenPaths;

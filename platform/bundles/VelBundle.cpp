@@ -8,9 +8,11 @@
 #include <QHash>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,8 +131,8 @@ QStringList VelLocalizationFolderNames(const QString &language)
 VelBundle::VelBundle(const QString &path)
     : m_state(std::make_shared<State>())
 {
-    m_state->path
-        = path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!path.isEmpty())
+        m_state->path = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
 }
 
 const QString &VelBundle::bundlePath() const
@@ -183,14 +185,17 @@ void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) cons
     m_state->listedModification = modification;
     m_state->localizationFolders.clear();
     while (const dirent *item = ::readdir(dir)) {
+        const size_t length = std::strlen(item->d_name);
+        if (length <= 6 || ::strcasecmp(item->d_name + length - 6, ".lproj") != 0)
+            continue;
         const QString entry = QFile::decodeName(item->d_name);
-        if (entry.size() > 6 && entry.endsWith(QStringLiteral(".lproj"), Qt::CaseInsensitive)
-            && isDirectory(resources + u'/' + entry, item->d_type))
+        if (isDirectory(resources + u'/' + entry, item->d_type))
             m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
     }
 }
 
-bool VelBundle::forEachResourceFolder(const std::function<bool(const QString &)> &visit) const
+template<typename Visit>
+bool VelBundle::forEachResourceFolder(Visit visit) const
 {
     const QString resources = resourcePath();
     // Opening the folder tells whether it is there, and its modification

@@ -52,7 +52,8 @@ public:
 private:
     // Visits the search folders in order until the visitor answers true;
     // answers whether it did.
-    bool forEachResourceFolder(const std::function<bool(const QString &)> &visit) const;
+    template<typename Visit>
+    bool forEachResourceFolder(Visit visit) const;
     // dir is the open resources folder.
     void listLocalizationFolders(DIR *dir, const QString &resources) const;
 

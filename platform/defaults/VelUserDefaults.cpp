@@ -91,8 +91,10 @@ VelUserDefaults::FileStamp VelUserDefaults::stampOf(const QString &path)
     return stamp;
 }
 
-void VelUserDefaults::refresh() const
+void VelUserDefaults::refresh(Purpose purpose) const
 {
+    if (m_loaded && m_readBatches > 0 && purpose == Purpose::Reading)
+        return;
     const FileStamp stamp = stampOf(path());
     if (m_loaded && stamp == m_stamp)
         return;
@@ -187,7 +189,7 @@ plist::DictionaryPtr VelUserDefaults::dictionaryForKey(const QString &key) const
 
 bool VelUserDefaults::setObject(const plist::Value &value, const QString &key)
 {
-    refresh();
+    refresh(Purpose::Writing);
     if (value.isNone()) {
         if (!m_values->remove(key))
             return true;
@@ -217,7 +219,7 @@ bool VelUserDefaults::setObjects(const plist::DictionaryPtr &values)
     const plist::DictionaryPtr copy = plist::deepCopy(plist::Value(values)).toDictionary();
     if (!copy)
         return false;
-    refresh();
+    refresh(Purpose::Writing);
     for (const auto &[key, value] : copy->entries())
         m_values->set(key, value);
     return write();

@@ -57,6 +57,21 @@ public:
     // Sets every key of the dictionary with a single write.
     bool setObjects(const plist::DictionaryPtr &values);
 
+    // While a batch lives, reads answer from the values already read instead
+    // of first checking the file for changes: for many reads that belong to
+    // one operation (a discovery asks for every provider's display name).
+    // Writes always check first.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(const VelUserDefaults &defaults) : m_defaults(defaults) { ++m_defaults.m_readBatches; }
+        ~ReadBatch() { --m_defaults.m_readBatches; }
+        ReadBatch(const ReadBatch &) = delete;
+        ReadBatch &operator=(const ReadBatch &) = delete;
+
+    private:
+        const VelUserDefaults &m_defaults;
+    };
+
 private:
     struct FileStamp {
         QString path;
@@ -68,7 +83,8 @@ private:
     };
 
     [[nodiscard]] static FileStamp stampOf(const QString &path);
-    void refresh() const;
+    enum class Purpose { Reading, Writing };
+    void refresh(Purpose purpose = Purpose::Reading) const;
     [[nodiscard]] bool setUnreadableFileAside();
     bool write();
 
@@ -77,4 +93,5 @@ private:
     mutable FileStamp m_stamp;
     mutable bool m_loaded = false;
     mutable bool m_unreadable = false;
+    mutable int m_readBatches = 0;
 };

@@ -112,6 +112,26 @@ private slots:
         QCOMPARE(VelUserDefaults(kDomain).stringForKey(u"Other"_s), u"kept"_s);
     }
 
+    // A batch of reads answers from what was read, but a write inside it
+    // still starts from the file as it is, so nobody's change is lost.
+    void readBatchShouldHoldReadsButNotWrites()
+    {
+        VelUserDefaults defaults(kDomain);
+        QVERIFY(defaults.setObject(u"one"_s, u"Key"_s));
+        VelUserDefaults other(kDomain);
+        {
+            const VelUserDefaults::ReadBatch batch(defaults);
+            QCOMPARE(defaults.stringForKey(u"Key"_s), u"one"_s);
+            QVERIFY(other.setObject(u"two"_s, u"Key"_s));
+            QCOMPARE(defaults.stringForKey(u"Key"_s), u"one"_s);
+            QVERIFY(defaults.setObject(u"mine"_s, u"Mine"_s));
+            QCOMPARE(defaults.stringForKey(u"Key"_s), u"two"_s);
+            QVERIFY(other.setObject(u"three"_s, u"Key"_s));
+        }
+        QCOMPARE(defaults.stringForKey(u"Key"_s), u"three"_s);
+        QCOMPARE(VelUserDefaults(kDomain).stringForKey(u"Mine"_s), u"mine"_s);
+    }
+
     void containersShouldComeBackAsCopies()
     {
         VelUserDefaults defaults(kDomain);
