@@ -22,13 +22,11 @@
 //   references one container from many places from expanding without bound.
 
 #include "PropertyList.h"
+#include "StringBlocks.h"
 
 #include <QVarLengthArray>
 #include <QtEndian>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -41,20 +39,6 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 8;
 constexpr qsizetype kTrailerSize = 32;
-// Strings up to this many UTF-16 units share blocks of kStringBlockUnits
-// (each followed by its terminating zero, as QString expects) instead of an
-// allocation each: a file's strings are mostly short, and allocating and
-// freeing them one by one is most of the cost of reading. A block is freed
-// with its last string; the size limits bound what one kept string can hold
-// on to. Longer strings get a block of their own.
-constexpr qsizetype kSharedBlockMaxUnits = 64;
-constexpr qsizetype kStringBlockUnits = 480;
-// Every string handed out holds a reference to its block. The reader takes
-// them from the block's count in batches, one atomic addition per batch
-// instead of one per string (a key is handed out once per dictionary that
-// uses it), and gives back what it did not use when it is done.
-constexpr int kReferenceBatch = 1024;
-
 // Dictionaries up to this size have their keys checked pairwise; larger ones
 // rely on the dictionary's own lookup (which indexes them) for each key.
 constexpr quint64 kSmallDictionary = 32;
@@ -87,43 +71,12 @@ Q_ALWAYS_INLINE quint64 readBigEndian(const uchar *p, int size)
     return v;
 }
 
-// Widens ASCII bytes to UTF-16 units; answers false if any byte is above
-// 0x7F (what was written to out by then is of no use).
-bool widenAscii(const uchar *p, quint64 count, char16_t *out)
-{
-    quint64 i = 0;
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= count; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        if (_mm_movemask_epi8(bytes) != 0)
-            return false;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
-    }
-    if (i + 8 <= count) {
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(p + i));
-        if (_mm_movemask_epi8(bytes) != 0)
-            return false;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(bytes, zero));
-        i += 8;
-    }
-#endif
-    uchar high = 0;
-    for (; i < count; ++i) {
-        high |= p[i];
-        out[i] = p[i];
-    }
-    return high < 0x80;
-}
-
 class BinaryReader {
 public:
     explicit BinaryReader(QByteArrayView bytes)
         : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
     {
     }
-    ~BinaryReader() { releaseStringBlocks(); }
     BinaryReader(const BinaryReader &) = delete;
     BinaryReader &operator=(const BinaryReader &) = delete;
 
@@ -158,10 +111,7 @@ private:
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
     [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
     [[nodiscard]] bool decodeString(quint64 pos);
-    [[nodiscard]] char16_t *newString(qsizetype length);
-    [[nodiscard]] QString handOut(quint32 index);
-    [[nodiscard]] bool sameText(quint32 a, quint32 b) const;
-    void releaseStringBlocks();
+    [[nodiscard]] QString handOut(quint32 index) { return m_strings.handOut(index); }
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
@@ -177,22 +127,7 @@ private:
     // cheap; typical files fit the inline buffers and allocate nothing here.
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
     QVarLengthArray<quint32, 2048> m_objectState;
-
-    struct StringBlock {
-        QTypedArrayData<char16_t> *data;
-        char16_t *units;
-        int spare; // references taken from the count and not handed out; never 0
-    };
-    struct DecodedString {
-        quint32 block;
-        quint32 length;
-        char16_t *units;
-    };
-    QVarLengthArray<StringBlock, 16> m_blocks;
-    QVarLengthArray<DecodedString, 256> m_strings;
-    // Where the next short string goes in the last shared block, if any.
-    qsizetype m_sharedBlock = -1;
-    qsizetype m_sharedBlockUsed = 0;
+    StringBlocks m_strings;
     quint64 m_budget = 0;
 };
 
@@ -401,7 +336,7 @@ bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
     quint64 pos = 0;
     if (!objectOffset(ref, &pos) || !decodeString(pos))
         return false;
-    *index = quint32(m_strings.size() - 1);
+    *index = m_strings.count() - 1;
     m_objectState[qsizetype(ref)] = *index + 1;
     return true;
 }
@@ -415,71 +350,14 @@ bool BinaryReader::decodeString(quint64 pos)
         return false;
     const uchar *p = m_data + pos;
     if (kind == kAsciiString) {
-        return count <= bytesLeft(pos) && widenAscii(p, count, newString(qsizetype(count)));
+        return count <= bytesLeft(pos) && StringBlocks::widenAscii(p, count, m_strings.newString(qsizetype(count)));
     }
     if (count > bytesLeft(pos) / 2)
         return false;
-    char16_t *units = newString(qsizetype(count));
+    char16_t *units = m_strings.newString(qsizetype(count));
     for (quint64 i = 0; i < count; ++i)
         units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
     return true;
-}
-
-// Room for a string of the given length, which the caller fills in, recorded
-// as the last entry of m_strings.
-char16_t *BinaryReader::newString(qsizetype length)
-{
-    const bool shared = length <= kSharedBlockMaxUnits;
-    if (!shared || m_sharedBlock < 0 || m_sharedBlockUsed + length + 1 > kStringBlockUnits) {
-        const qsizetype units = shared ? kStringBlockUnits : length + 1;
-        auto [data, start] = QTypedArrayData<char16_t>::allocate(units);
-        Q_CHECK_PTR(data);
-        // Nobody else sees the block yet: the count starts at one batch.
-        data->ref_.storeRelaxed(kReferenceBatch);
-        m_blocks.push_back({data, start, kReferenceBatch});
-        if (shared) {
-            m_sharedBlock = m_blocks.size() - 1;
-            m_sharedBlockUsed = 0;
-        }
-    }
-    const qsizetype block = shared ? m_sharedBlock : m_blocks.size() - 1;
-    char16_t *units = m_blocks[block].units + (shared ? m_sharedBlockUsed : 0);
-    if (shared)
-        m_sharedBlockUsed += length + 1;
-    units[length] = u'\0';
-    m_strings.push_back({quint32(block), quint32(length), units});
-    return units;
-}
-
-// A string sharing the decoded units, holding one of its block's references.
-QString BinaryReader::handOut(quint32 index)
-{
-    const DecodedString &s = m_strings[index];
-    StringBlock &block = m_blocks[s.block];
-    // Keeping one reference back means the block stays while the reader
-    // runs, even if every string handed out so far has gone.
-    if (block.spare == 1) {
-        block.data->ref_.fetchAndAddRelaxed(kReferenceBatch);
-        block.spare += kReferenceBatch;
-    }
-    --block.spare;
-    return QString(QString::DataPointer(block.data, s.units, qsizetype(s.length)));
-}
-
-bool BinaryReader::sameText(quint32 a, quint32 b) const
-{
-    const DecodedString &x = m_strings[a];
-    const DecodedString &y = m_strings[b];
-    return x.length == y.length && std::memcmp(x.units, y.units, x.length * sizeof(char16_t)) == 0;
-}
-
-void BinaryReader::releaseStringBlocks()
-{
-    for (const StringBlock &block : m_blocks) {
-        if (block.data->ref_.fetchAndSubOrdered(block.spare) == block.spare)
-            QTypedArrayData<char16_t>::deallocate(block.data);
-    }
-    m_blocks.clear();
 }
 
 Value BinaryReader::readUid(quint64 pos, uchar info) const
@@ -547,7 +425,7 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
             return false;
         --m_budget;
         for (quint64 j = 0; j < i && distinct; ++j)
-            distinct = keys[j] != keys[i] && !sameText(keys[j], keys[i]);
+            distinct = keys[j] != keys[i] && !m_strings.sameText(keys[j], keys[i]);
     }
     const quint64 valuesPos = pos + count * quint64(m_t.objectRefSize);
     for (quint64 i = 0; i < count; ++i) {

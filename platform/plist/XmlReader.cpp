@@ -2,6 +2,7 @@
 // exactly the markup CoreFoundation reads. Anything else answers none.
 
 #include "PropertyList.h"
+#include "StringBlocks.h"
 #include "XmlScalars.h"
 
 #include <charconv>
@@ -157,6 +158,7 @@ private:
     const char *m_end;
     // Text with references or CDATA sections, once resolved.
     QByteArray m_scratch;
+    StringBlocks m_strings;
     // Deques, so that growing them for a deeper level leaves the vectors of
     // the levels above where they are.
     std::deque<std::vector<Dictionary::Entry>> m_entries;
@@ -419,7 +421,9 @@ bool XmlParser::readString(const StartTag &start, QString &out)
     QByteArrayView text;
     if (!readCharacterData(start.tag, text))
         return false;
-    out = decodeUtf8(text);
+    out = m_strings.asciiString(text);
+    if (out.isNull())
+        out = decodeUtf8(text);
     return true;
 }
 
@@ -470,6 +474,29 @@ Value XmlParser::readValue(const StartTag &start, int depth)
     return {};
 }
 
+// Keys nearly always differ, and knowing that lets them go in without a
+// lookup each; a repeated key keeps the general rule that the later value
+// replaces the earlier one in its place. Interned keys of the same text share
+// their characters, so most pairs are told apart by length or by address.
+// Large dictionaries are left to the dictionary's own index.
+bool haveDistinctKeys(const std::vector<Dictionary::Entry> &entries)
+{
+    constexpr size_t kPairwiseLimit = 64;
+    if (entries.size() > kPairwiseLimit)
+        return false;
+    for (size_t i = 1; i < entries.size(); ++i) {
+        const QString &key = entries[i].first;
+        for (size_t j = 0; j < i; ++j) {
+            const QString &other = entries[j].first;
+            if (key.size() == other.size()
+                && (key.constData() == other.constData()
+                    || std::memcmp(key.constData(), other.constData(), size_t(key.size()) * sizeof(QChar)) == 0))
+                return false;
+        }
+    }
+    return true;
+}
+
 // Entries are gathered first, so that each container is allocated once at
 // its final size; the gathering vectors are kept per depth and reused.
 Value XmlParser::readDictionary(const StartTag &start, int depth)
@@ -495,8 +522,13 @@ Value XmlParser::readDictionary(const StartTag &start, int depth)
         return {};
     DictionaryPtr dictionary = Dictionary::create();
     dictionary->reserve(qsizetype(entries.size()));
-    for (Dictionary::Entry &e : entries)
-        dictionary->set(e.first, std::move(e.second));
+    if (haveDistinctKeys(entries)) {
+        for (Dictionary::Entry &e : entries)
+            dictionary->appendUnchecked(std::move(e.first), std::move(e.second));
+    } else {
+        for (Dictionary::Entry &e : entries)
+            dictionary->set(e.first, std::move(e.second));
+    }
     return dictionary;
 }
 

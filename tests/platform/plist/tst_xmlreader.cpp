@@ -10,6 +10,7 @@
 
 using namespace plist;
 using namespace plisttest;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -166,6 +167,35 @@ private slots:
         QFETCH(QByteArray, xml);
         QFETCH(Value, expected);
         PLIST_COMPARE(readXml(xml), expected);
+    }
+
+    // Short ASCII strings share storage; each must still stand alone once
+    // the document is gone, and growing one must leave its neighbours be.
+    void shouldGiveEveryStringItsOwnLifetimeAndText()
+    {
+        QByteArray body = "<array>";
+        QStringList expected;
+        for (int i = 0; i < 200; ++i) {
+            const QString text = i % 3 == 0 ? u"caf\u00e9 %1"_s.arg(i) : QString(i % 70, u'x') + QString::number(i);
+            expected.append(text);
+            body += "<string>" + text.toUtf8() + "</string>";
+        }
+        body += "<string></string><string/></array>";
+        QStringList kept;
+        {
+            const ArrayPtr a = readXml(document(body)).toArray();
+            QVERIFY(a);
+            QCOMPARE(a->size(), 202);
+            for (qsizetype i = 0; i < 200; ++i)
+                kept.append(a->at(i).toString());
+            QVERIFY(a->at(200).asString()->isEmpty());
+        }
+        kept[10].append(u"-changed"_s);
+        kept[11].prepend(u'<');
+        for (int i = 0; i < 200; ++i) {
+            const QString want = i == 10 ? expected[i] + u"-changed"_s : i == 11 ? u'<' + expected[i] : expected[i];
+            QCOMPARE(kept[i], want);
+        }
     }
 
     void shouldReadNestingUpToTheDepthLimit()
