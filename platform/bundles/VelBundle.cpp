@@ -55,26 +55,18 @@ QString languageFromLocaleName(QString name)
 
 QString legacyLanguageName(QStringView code)
 {
-    static const QHash<QString, QString> names = {
-        { QStringLiteral("en"), QStringLiteral("English") },
-        { QStringLiteral("de"), QStringLiteral("German") },
-        { QStringLiteral("fr"), QStringLiteral("French") },
-        { QStringLiteral("ja"), QStringLiteral("Japanese") },
-        { QStringLiteral("es"), QStringLiteral("Spanish") },
-        { QStringLiteral("it"), QStringLiteral("Italian") },
-        { QStringLiteral("nl"), QStringLiteral("Dutch") },
-        { QStringLiteral("sv"), QStringLiteral("Swedish") },
-        { QStringLiteral("da"), QStringLiteral("Danish") },
-        { QStringLiteral("fi"), QStringLiteral("Finnish") },
-        { QStringLiteral("no"), QStringLiteral("Norwegian") },
-        { QStringLiteral("nb"), QStringLiteral("Norwegian") },
-        { QStringLiteral("pt"), QStringLiteral("Portuguese") },
-        { QStringLiteral("ko"), QStringLiteral("Korean") },
-        { QStringLiteral("zh"), QStringLiteral("Chinese") },
-        { QStringLiteral("ru"), QStringLiteral("Russian") },
-        { QStringLiteral("pl"), QStringLiteral("Polish") },
+    static const std::pair<QStringView, QStringView> names[] = {
+        { u"en", u"English" }, { u"de", u"German" }, { u"fr", u"French" }, { u"ja", u"Japanese" },
+        { u"es", u"Spanish" }, { u"it", u"Italian" }, { u"nl", u"Dutch" }, { u"sv", u"Swedish" },
+        { u"da", u"Danish" }, { u"fi", u"Finnish" }, { u"no", u"Norwegian" }, { u"nb", u"Norwegian" },
+        { u"pt", u"Portuguese" }, { u"ko", u"Korean" }, { u"zh", u"Chinese" }, { u"ru", u"Russian" },
+        { u"pl", u"Polish" },
     };
-    return names.value(code.toString().toLower());
+    for (const auto &[language, name] : names) {
+        if (code.compare(language, Qt::CaseInsensitive) == 0)
+            return name.toString();
+    }
+    return {};
 }
 
 } // namespace
@@ -124,7 +116,11 @@ QStringList VelLocalizationFolderNames(const QString &language)
     const QString legacy = legacyLanguageName(base);
     if (!legacy.isEmpty())
         names.append(legacy);
-    names.removeDuplicates();
+    // At most four names: dropping repeats in place beats a hashed set.
+    for (qsizetype i = names.size() - 1; i > 0; --i) {
+        if (names.indexOf(names.at(i)) < i)
+            names.removeAt(i);
+    }
     return names;
 }
 
@@ -132,7 +128,7 @@ VelBundle::VelBundle(const QString &path)
     : m_state(std::make_shared<State>())
 {
     if (!path.isEmpty())
-        m_state->path = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
+        m_state->path = QDir::cleanPath(path.startsWith(u'/') ? path : QFileInfo(path).absoluteFilePath());
 }
 
 const QString &VelBundle::bundlePath() const
@@ -194,19 +190,21 @@ void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) cons
     }
 }
 
+// The visitor is given each folder as text and as the file system's bytes,
+// which are what it looks up.
 template<typename Visit>
 bool VelBundle::forEachResourceFolder(Visit visit) const
 {
     const QString resources = resourcePath();
+    const QByteArray encodedResources = QFile::encodeName(resources);
     // Opening the folder tells whether it is there, and its modification
     // time whether the listing kept from an earlier lookup still holds.
-    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(resources).constData()),
-                                                   ::closedir);
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(encodedResources.constData()), ::closedir);
     if (!dir) {
         // A folder that cannot be listed may still hold the resource itself.
-        return errno != ENOENT && errno != ENOTDIR && visit(resources);
+        return errno != ENOENT && errno != ENOTDIR && visit(resources, encodedResources);
     }
-    if (visit(resources))
+    if (visit(resources, encodedResources))
         return true;
     listLocalizationFolders(dir.get(), resources);
     if (m_state->localizationFolders.isEmpty())
@@ -219,7 +217,7 @@ bool VelBundle::forEachResourceFolder(Visit visit) const
             if (entry.isEmpty() || visited.contains(entry))
                 continue;
             visited.append(entry);
-            if (visit(resources + u'/' + entry))
+            if (visit(resources + u'/' + entry, encodedResources + '/' + QFile::encodeName(entry)))
                 return true;
         }
         return false;
@@ -239,7 +237,7 @@ bool VelBundle::forEachResourceFolder(Visit visit) const
 QStringList VelBundle::resourceSearchFolders() const
 {
     QStringList folders;
-    forEachResourceFolder([&](const QString &folder) {
+    forEachResourceFolder([&](const QString &folder, const QByteArray &) {
         folders.append(folder);
         return false;
     });
@@ -253,12 +251,12 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
     QString fileName = name;
     if (!type.isEmpty())
         fileName += type.startsWith(u'.') ? type : u'.' + type;
+    const QByteArray encodedFileName = '/' + QFile::encodeName(fileName);
     QString found;
-    forEachResourceFolder([&](const QString &folder) {
-        const QString candidate = folder + u'/' + fileName;
-        if (::access(QFile::encodeName(candidate).constData(), F_OK) != 0)
+    forEachResourceFolder([&](const QString &folder, const QByteArray &encodedFolder) {
+        if (::access((encodedFolder + encodedFileName).constData(), F_OK) != 0)
             return false;
-        found = candidate;
+        found = folder + u'/' + fileName;
         return true;
     });
     return found;

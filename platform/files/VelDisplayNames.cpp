@@ -17,7 +17,7 @@ bool showAllExtensions()
 
 QString cleanAbsolute(const QString &path)
 {
-    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QFileInfo(path).absoluteFilePath());
+    return QDir::cleanPath(path.startsWith(u'/') ? path : QFileInfo(path).absoluteFilePath());
 }
 
 bool existsOrIsLink(const QString &path)

@@ -50,7 +50,7 @@ struct CleanedSetting {
 
 QString cleanAbsolute(const QString &path, CleanedSetting *last)
 {
-    if (!QDir::isAbsolutePath(path))
+    if (!path.startsWith(u'/'))
         return QDir::cleanPath(QDir(path).absolutePath());
     {
         QMutexLocker locker(&overridesMutex);
