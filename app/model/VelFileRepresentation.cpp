@@ -15,6 +15,7 @@
 #include <util/VelFormat.h>
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstring>
@@ -124,10 +125,18 @@ bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
     // Reading each name in turn finds the first that exists with one open for
     // the usual case; any failure but a missing file means the name exists,
     // so it wins and its reading fails.
+    // Discovery reads thousands of files only to parse them, so the bytes go
+    // to one buffer per thread that keeps its room from file to file (given
+    // back after an unusually large one).
+    constexpr qsizetype kLargestKeptBuffer = 1 << 20;
+    thread_local QByteArray bytes;
+    const auto releaseLargeBuffer = qScopeGuard([] {
+        if (bytes.capacity() > kLargestKeptBuffer)
+            bytes = QByteArray();
+    });
     const QString contents = m_path + QStringLiteral("/Contents/");
     for (const char *name : kInfoPlistNames) {
         const QString infoPath = contents + QLatin1String(name);
-        QByteArray bytes;
         int error = 0;
         const bool readable = plist::readFileBytes(infoPath, &bytes, &error);
         if (!readable && error == ENOENT)

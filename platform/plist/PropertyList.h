@@ -20,6 +20,8 @@ enum class Format { Xml, Binary, Text };
 // The bytes of a regular file of at most 64 MB. Never waits on a FIFO or a
 // device. On failure *error (when given) holds the errno value, so that a
 // missing file (ENOENT) can be told from one that exists but is unreadable.
+// The room *bytes already has is used when it is enough, so one buffer can
+// serve many reads.
 bool readFileBytes(const QString &path, QByteArray *bytes, int *error = nullptr);
 
 // The single-format readers. readXml expects UTF-8 (or ASCII) bytes.

@@ -43,6 +43,27 @@ private slots:
         QCOMPARE(error, ENOENT);
     }
 
+    // One buffer serves many reads: each leaves exactly its own file's bytes,
+    // and a copy taken earlier is not changed by a later read.
+    void readingIntoOneBufferShouldGiveEachFileExactly()
+    {
+        QTemporaryDir dir;
+        const QByteArray longer(5000, 'L');
+        const QByteArray shorter = "short";
+        for (const auto &[name, bytes] : {std::pair{u"long"_s, longer}, std::pair{u"short"_s, shorter}}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        QByteArray buffer;
+        QVERIFY(plist::readFileBytes(dir.filePath(u"long"_s), &buffer));
+        const QByteArray kept = buffer;
+        QVERIFY(plist::readFileBytes(dir.filePath(u"short"_s), &buffer));
+        QCOMPARE(buffer, shorter);
+        QCOMPARE(kept, longer);
+        QVERIFY(plist::readFileBytes(dir.filePath(u"long"_s), &buffer));
+        QCOMPARE(buffer, longer);
+    }
+
     void shouldDetectTheFormat_data()
     {
         QTest::addColumn<QByteArray>("bytes");
