@@ -236,8 +236,11 @@ qsizetype Array::indexOfObject(const Value &v) const
 qsizetype Dictionary::indexOf(QStringView key) const
 {
     if (m_entries.size() <= kIndexThreshold) {
+        // Lengths first: most keys differ in length, and comparing them
+        // inline saves a call per key.
         for (size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i].first == key)
+            const QString &candidate = m_entries[i].first;
+            if (candidate.size() == key.size() && QStringView(candidate) == key)
                 return qsizetype(i);
         }
         return -1;

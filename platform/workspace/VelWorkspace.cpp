@@ -113,7 +113,10 @@ bool VelWorkspace::hasPackageExtension(const QString &fileName)
 bool VelWorkspace::isFilePackageAtPath(const QString &path)
 {
     // The name first: it settles most paths without a look at the disk.
-    return hasPackageExtension(path.mid(path.lastIndexOf(u'/') + 1)) && QFileInfo(path).isDir();
+    if (!hasPackageExtension(path.mid(path.lastIndexOf(u'/') + 1)))
+        return false;
+    struct stat info { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool VelWorkspace::isAliasFileAtPath(const QString &path)
