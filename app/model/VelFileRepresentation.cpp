@@ -278,11 +278,11 @@ std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::
         m_servicesMenuStringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
     if (m_servicesMenuStringsPath->isEmpty())
         return title;
-    const plist::Value table
+    const plist::Value &table
         = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, VelServiceCatalogue::shared().lookupPass());
     if (table.isNone())
         return title;
-    const DictionaryPtr translations = table.toDictionary();
+    const plist::Dictionary *translations = table.asDictionary();
     if (!translations) {
         VelLog(QStringLiteral("<%1> has a malformed ServicesMenu.strings localization:\n%2")
                    .arg(m_path, plist::describe(table)));

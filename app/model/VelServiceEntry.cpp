@@ -20,7 +20,7 @@ QString portNameOf(const DictionaryPtr &entry)
 }
 
 // The "default" string of an NSMenuItem- or NSKeyEquivalent-style dictionary.
-std::optional<QString> defaultOf(const DictionaryPtr &dictionary)
+std::optional<QString> defaultOf(const plist::Dictionary *dictionary)
 {
     if (const QString *s = dictionary->value(VelKey::Default).asString())
         return *s;
@@ -102,7 +102,7 @@ std::optional<QString> serviceMenuItemTitle(const DictionaryPtr &entry)
     }
     if (!menuItem)
         return std::nullopt;
-    const DictionaryPtr d = menuItem->toDictionary();
+    const plist::Dictionary *d = menuItem->asDictionary();
     if (!d) {
         VelLog(QStringLiteral("<%1> has a malformed NSMenuItem").arg(portNameOf(entry)));
         return std::nullopt;
@@ -129,7 +129,7 @@ std::optional<QString> serviceKeyEquivalent(const DictionaryPtr &entry)
     const plist::Value &v = entry->value(VelKey::KeyEquivalent);
     if (v.isNone())
         return std::nullopt;
-    const DictionaryPtr d = v.toDictionary();
+    const plist::Dictionary *d = v.asDictionary();
     if (!d) {
         VelLog(QStringLiteral("<%1>'s <%2> service has a malformed NSKeyEquivalent")
                    .arg(portNameOf(entry), serviceMenuItemTitle(entry).value_or(QStringLiteral("(null)"))));

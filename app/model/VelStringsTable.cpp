@@ -6,7 +6,7 @@
 
 #include <sys/stat.h>
 
-plist::Value VelStringsTable::contents(const QString &path, quint64 pass)
+const plist::Value &VelStringsTable::contents(const QString &path, quint64 pass)
 {
     if (pass != 0 && pass == m_checkedInPass && path == m_path)
         return m_contents;
@@ -15,7 +15,7 @@ plist::Value VelStringsTable::contents(const QString &path, quint64 pass)
         clear();
         m_path = path;
         m_checkedInPass = pass;
-        return {};
+        return m_contents;
     }
     m_checkedInPass = pass;
     const qint64 modified = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;

@@ -14,7 +14,8 @@ class VelStringsTable {
 public:
     // The parsed property list at path; none when the file is missing or is
     // not a property list.
-    [[nodiscard]] plist::Value contents(const QString &path, quint64 pass = 0);
+    // The answer stays valid until the next call or clear().
+    [[nodiscard]] const plist::Value &contents(const QString &path, quint64 pass = 0);
     void clear();
 
 private:

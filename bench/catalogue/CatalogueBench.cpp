@@ -2,7 +2,7 @@
 // bytes of the same Info.plist and strings files, with a warm file cache, and
 // reports the peak memory of the process. Times are the processor time of the
 // thread (user and system), which stays steady on a busy machine; the best of
-// five rounds counts.
+// nine rounds counts.
 //
 //   catalogue-bench ROOT HOME
 
@@ -87,7 +87,7 @@ int main(int argc, char **argv)
     double loadSeconds = 1e9;
     qsizetype providers = 0;
     qsizetype topLevel = 0;
-    for (int round = 0; round < 5; ++round) { // the first round warms the file cache
+    for (int round = 0; round < 9; ++round) { // the first round warms the file cache
         readSeconds = std::min(readSeconds, secondsToRead(files, &bytes));
         loadSeconds = std::min(loadSeconds, secondsToLoadCatalogue(&providers, &topLevel));
     }

@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <dirent.h>
 #include <strings.h>
@@ -20,10 +22,11 @@ struct VelBundle::State {
     QString path;
     bool infoLoaded = false;
     plist::DictionaryPtr info;
-    // The .lproj folders of the resources folder by lower-case name, kept
-    // while the folder's modification time stays the same.
+    // The .lproj folders of the resources folder as (language, folder name),
+    // kept while the folder's modification time stays the same. Few enough
+    // to search in order.
     qint64 listedModification = -1;
-    QHash<QString, QString> localizationFolders;
+    std::vector<std::pair<QString, QString>> localizationFolders;
     QHash<QString, plist::DictionaryPtr> stringTables;
 };
 
@@ -186,7 +189,7 @@ void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) cons
             continue;
         const QString entry = QFile::decodeName(item->d_name);
         if (isDirectory(resources + u'/' + entry, item->d_type))
-            m_state->localizationFolders.insert(entry.chopped(6).toLower(), entry);
+            m_state->localizationFolders.emplace_back(entry.chopped(6), entry);
     }
 }
 
@@ -207,15 +210,18 @@ bool VelBundle::forEachResourceFolder(Visit visit) const
     if (visit(resources, encodedResources))
         return true;
     listLocalizationFolders(dir.get(), resources);
-    if (m_state->localizationFolders.isEmpty())
+    if (m_state->localizationFolders.empty())
         return false;
 
     QStringList visited;
     const auto visitLanguage = [&](const QString &language) {
         for (const QString &name : VelLocalizationFolderNames(language)) {
-            const QString entry = m_state->localizationFolders.value(name.toLower());
-            if (entry.isEmpty() || visited.contains(entry))
+            const auto folder = std::find_if(
+                m_state->localizationFolders.cbegin(), m_state->localizationFolders.cend(),
+                [&](const auto &f) { return f.first.compare(name, Qt::CaseInsensitive) == 0; });
+            if (folder == m_state->localizationFolders.cend() || visited.contains(folder->second))
                 continue;
+            const QString &entry = folder->second;
             visited.append(entry);
             if (visit(resources + u'/' + entry, encodedResources + '/' + QFile::encodeName(entry)))
                 return true;

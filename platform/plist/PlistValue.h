@@ -90,6 +90,13 @@ public:
     [[nodiscard]] plist::Date toDate() const;
     [[nodiscard]] ArrayPtr toArray() const;           // nullptr unless an array
     [[nodiscard]] DictionaryPtr toDictionary() const; // nullptr unless a dictionary
+    // The dictionary itself without taking a share in it, for a look inside
+    // while this value holds it; nullptr unless a dictionary.
+    [[nodiscard]] const Dictionary *asDictionary() const
+    {
+        const DictionaryPtr *d = std::get_if<DictionaryPtr>(&m_v);
+        return d ? d->get() : nullptr;
+    }
 
     // Containers: the same object. Scalars: equal content.
     [[nodiscard]] bool isSameObject(const Value &other) const;
