@@ -1,5 +1,7 @@
 #include "PlistValue.h"
 
+#include "KeyHash.h"
+
 #include <QTimeZone>
 
 #include <cmath>
@@ -20,6 +22,11 @@ constexpr qint64 kReferenceDateMSecs = 978307200000LL;
 
 // Dictionaries up to this size are searched in order; a hash index beyond.
 constexpr size_t kIndexThreshold = 16;
+
+size_t hashOf(QStringView key)
+{
+    return keyHash(key.data(), size_t(key.size()) * sizeof(QChar));
+}
 
 } // namespace
 
@@ -248,7 +255,7 @@ qsizetype Dictionary::indexOf(QStringView key) const
     if (m_slots.empty())
         rebuildIndex();
     const size_t mask = m_slots.size() - 1;
-    for (size_t slot = qHash(key, QHashSeed::globalSeed()) & mask;; slot = (slot + 1) & mask) {
+    for (size_t slot = hashOf(key) & mask;; slot = (slot + 1) & mask) {
         const quint32 position = m_slots[slot];
         if (position == 0)
             return -1;
@@ -272,7 +279,7 @@ void Dictionary::rebuildIndex() const
 void Dictionary::addToIndex(size_t position) const
 {
     const size_t mask = m_slots.size() - 1;
-    size_t slot = qHash(QStringView(m_entries[position].first), QHashSeed::globalSeed()) & mask;
+    size_t slot = hashOf(m_entries[position].first) & mask;
     while (m_slots[slot] != 0)
         slot = (slot + 1) & mask;
     m_slots[slot] = quint32(position + 1);

@@ -1,16 +1,15 @@
 // The XML property-list reader: one pass over the raw UTF-8 bytes, reading
 // exactly the markup CoreFoundation reads. Anything else answers none.
 
+#include "KeyHash.h"
 #include "PropertyList.h"
 #include "StringBlocks.h"
 #include "XmlScalars.h"
 
 #include <charconv>
-#include <deque>
 #include <cstring>
-#include <string>
-#include <string_view>
-#include <unordered_map>
+#include <deque>
+#include <vector>
 
 namespace plist {
 
@@ -390,26 +389,42 @@ QString decodeUtf8(QByteArrayView utf8)
 }
 
 // The same keys come back in file after file, so their strings are kept and
-// shared rather than decoded and allocated again.
+// shared rather than decoded and allocated again: a table per thread with
+// room for kSlots / 2 keys, open addressing on the hash of the key's bytes. Probes are few and bounded, so a file made to collide costs only
+// decoding its keys each time.
 QString internedKey(QByteArrayView utf8)
 {
     constexpr qsizetype kLongestKept = 64;
-    constexpr size_t kMostKept = 4096;
+    constexpr size_t kSlots = 4096;
+    constexpr size_t kMostProbes = 16;
     if (utf8.size() > kLongestKept)
         return decodeUtf8(utf8);
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    struct Slot {
+        size_t hash = 0;
+        QByteArray bytes;
+        QString key;
     };
-    thread_local std::unordered_map<std::string, QString, Hash, std::equal_to<>> keys;
-    const std::string_view view(utf8.data(), size_t(utf8.size()));
-    const auto it = keys.find(view);
-    if (it != keys.end())
-        return it->second;
-    QString key = decodeUtf8(utf8);
-    if (keys.size() < kMostKept)
-        keys.emplace(std::string(view), key);
-    return key;
+    struct Table {
+        std::vector<Slot> entries = std::vector<Slot>(kSlots);
+        size_t used = 0;
+    };
+    thread_local Table table;
+    const size_t hash = keyHash(utf8.data(), size_t(utf8.size())) | 1; // 0 marks a free slot
+    size_t slot = hash & (kSlots - 1);
+    for (size_t probe = 0; probe < kMostProbes; ++probe, slot = (slot + 1) & (kSlots - 1)) {
+        Slot &candidate = table.entries[slot];
+        if (candidate.hash == hash && candidate.bytes == utf8)
+            return candidate.key;
+        if (candidate.hash == 0) {
+            QString key = decodeUtf8(utf8);
+            if (table.used < kSlots / 2) {
+                candidate = {hash, utf8.toByteArray(), key};
+                ++table.used;
+            }
+            return key;
+        }
+    }
+    return decodeUtf8(utf8);
 }
 
 bool XmlParser::readString(const StartTag &start, QString &out)
