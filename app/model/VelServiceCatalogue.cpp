@@ -68,7 +68,7 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
     const VelUserDefaults::ReadBatch globalDefaults(VelUserDefaults::globalUserDefaults());
     m_applications.clear();
     m_ownerIndex.clear();
-    QSet<QString> seenPaths;
+    VelPathSet seenPaths;
     if (progress.showStatus)
         progress.showStatus(VelLocalizedString(QStringLiteral("Looking for service providers...")));
 
@@ -95,7 +95,7 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
     VelSortApplicationList(m_applications);
 }
 
-void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<QString> &seenPaths)
+void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, VelPathSet &seenPaths)
 {
     for (const QString &path : directoryContentPaths(VelMacVolume::expandTilde(folder))) {
         if (seenPaths.contains(path) || !isFolder(path) || isAliasPath(path)
@@ -105,7 +105,7 @@ void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, QSet<Q
     }
 }
 
-bool VelServiceCatalogue::addProviderOffering(const QString &path, QSet<QString> &seenPaths)
+bool VelServiceCatalogue::addProviderOffering(const QString &path, VelPathSet &seenPaths)
 {
     const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
     if (!provider->services())

@@ -6,14 +6,26 @@
 
 #include "VelFileRepresentation.h"
 
+#include <plist/KeyHash.h>
 #include <plist/PlistValue.h>
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <functional>
+#include <unordered_set>
 #include <vector>
+
+// The paths discovery has listed a provider for. Paths are long and
+// thousands are checked, so they are hashed with the quick key hash rather
+// than Qt's.
+struct VelPathHash {
+    size_t operator()(const QString &path) const
+    {
+        return plist::keyHash(path.constData(), size_t(path.size()) * sizeof(QChar));
+    }
+};
+using VelPathSet = std::unordered_set<QString, VelPathHash>;
 
 // What discovery shows while it runs: the status text once, then one step
 // per application provider found.
@@ -29,7 +41,7 @@ public:
     // Discovery: every application of the application list and the bundles
     // of the three service folders, filtered and sorted by name.
     void reloadApplications(const VelDiscoveryProgress &progress = {});
-    void addServicesFromDirectory(const QString &folder, QSet<QString> &seenPaths);
+    void addServicesFromDirectory(const QString &folder, VelPathSet &seenPaths);
     [[nodiscard]] const std::vector<VelProviderPtr> &applications() const { return m_applications; }
     void setApplications(std::vector<VelProviderPtr> providers);
 
@@ -63,7 +75,7 @@ private:
 
     // Lists the bundle at path when it declares services (an empty list
     // counts) and marks the path as seen; answers whether it was listed.
-    bool addProviderOffering(const QString &path, QSet<QString> &seenPaths);
+    bool addProviderOffering(const QString &path, VelPathSet &seenPaths);
     // Every entry with a menu item title, provider by provider in list order.
     void forEachTitledEntry(
         const std::function<void(const VelProviderPtr &, const plist::DictionaryPtr &)> &visit) const;

@@ -254,12 +254,16 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
 {
     if (name.isEmpty() || m_state->path.isEmpty())
         return {};
-    QString fileName = name;
-    if (!type.isEmpty())
-        fileName += type.startsWith(u'.') ? type : u'.' + type;
-    const QByteArray encodedFileName = '/' + QFile::encodeName(fileName);
+    // Most bundles asked have no resources folder at all: the file name is
+    // made only once there is a folder to look in.
+    QString fileName;
+    QByteArray encodedFileName;
     QString found;
     forEachResourceFolder([&](const QString &folder, const QByteArray &encodedFolder) {
+        if (fileName.isEmpty()) {
+            fileName = type.isEmpty() ? name : name + (type.startsWith(u'.') ? type : u'.' + type);
+            encodedFileName = '/' + QFile::encodeName(fileName);
+        }
         if (::access((encodedFolder + encodedFileName).constData(), F_OK) != 0)
             return false;
         found = folder + u'/' + fileName;

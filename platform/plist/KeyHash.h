@@ -1,8 +1,8 @@
 #pragma once
 
-// A quick hash for the short keys of property lists, for the readers' and
-// dictionaries' own tables. Qt's hash of byte strings is built for any
-// length and costs several times more on keys of a few dozen bytes. Seeded
+// A quick hash for short strings: the keys of property lists in the readers'
+// and dictionaries' own tables, and paths. Qt's hash of byte strings is
+// built for any length and costs several times more on a few dozen bytes. Seeded
 // per process, so a file cannot be made to collide on purpose in advance;
 // the tables bound their probes besides.
 

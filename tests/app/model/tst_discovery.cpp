@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(listedPaths(volume), QStringList{u"/Applications/Both.app"_s});
 
         // Scanning the applications folder as a service folder adds only the new bundle.
-        QSet<QString> seen{volume.path(u"/Applications/Both.app"_s)};
+        VelPathSet seen{volume.path(u"/Applications/Both.app"_s)};
         catalogue.addServicesFromDirectory(volume.path(u"/Applications"_s), seen);
         QCOMPARE(listedPaths(volume), (QStringList{u"/Applications/Both.app"_s, u"/Applications/Other.service"_s}));
         QVERIFY(seen.contains(volume.path(u"/Applications/Other.service"_s)));
