@@ -11,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 #include <dirent.h>

@@ -27,7 +27,6 @@
 #include <QVarLengthArray>
 #include <QtEndian>
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>

@@ -390,8 +390,9 @@ QString decodeUtf8(QByteArrayView utf8)
 
 // The same keys come back in file after file, so their strings are kept and
 // shared rather than decoded and allocated again: a table per thread with
-// room for kSlots / 2 keys, open addressing on the hash of the key's bytes. Probes are few and bounded, so a file made to collide costs only
-// decoding its keys each time.
+// room for kSlots / 2 keys, open addressing on the hash of the key's bytes.
+// Probes are few and bounded, so a file made to collide costs only decoding
+// its keys each time.
 QString internedKey(QByteArrayView utf8)
 {
     constexpr qsizetype kLongestKept = 64;
