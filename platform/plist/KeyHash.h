@@ -25,7 +25,8 @@ inline size_t keyHash(const void *data, size_t size)
         h ^= h >> 29;
     }
     quint64 tail = 0;
-    std::memcpy(&tail, bytes + i, size - i);
+    if (size > i) // an empty key may have no bytes at all to point to
+        std::memcpy(&tail, bytes + i, size - i);
     h = (h ^ tail) * 0x94D049BB133111EBULL;
     return size_t(h ^ (h >> 31));
 }
