@@ -13,9 +13,28 @@ int threeWay(int comparison)
     return comparison < 0 ? -1 : (comparison > 0 ? 1 : 0);
 }
 
+// Names and menu paths are nearly always ASCII, which is compared here
+// directly; from the first other character on, Qt compares, folding case as
+// it does for ASCII too. Sorting thousands of providers compares a lot.
 int compareIgnoringCase(const QString &a, const QString &b)
 {
-    return threeWay(QString::compare(a, b, Qt::CaseInsensitive));
+    const qsizetype common = std::min(a.size(), b.size());
+    const QChar *x = a.constData();
+    const QChar *y = b.constData();
+    for (qsizetype i = 0; i < common; ++i) {
+        char16_t cx = x[i].unicode();
+        char16_t cy = y[i].unicode();
+        if (cx >= 0x80 || cy >= 0x80)
+            return threeWay(QtPrivate::compareStrings(QStringView(a).sliced(i), QStringView(b).sliced(i),
+                                                      Qt::CaseInsensitive));
+        if (cx >= u'A' && cx <= u'Z')
+            cx += u'a' - u'A';
+        if (cy >= u'A' && cy <= u'Z')
+            cy += u'a' - u'A';
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    return threeWay(int(a.size() > b.size()) - int(a.size() < b.size()));
 }
 
 QString sortKeyOf(const plist::DictionaryPtr &item, VelFileRepresentation *context)

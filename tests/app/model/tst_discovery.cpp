@@ -117,6 +117,22 @@ private slots:
         QCOMPARE(listedNames(), (QStringList{u"alpha"_s, u"Beta"_s, u"gamma"_s}));
     }
 
+    // The order is Qt's case-insensitive order, accented names included.
+    void providersShouldSortAsQtComparesWithoutCase()
+    {
+        VelTest::Volume volume;
+        const QStringList names{u"zeta"_s, u"Émile"_s, u"emile"_s, u"_under"_s, u"Ärger"_s, u"apple 2"_s,
+                          u"Apple"_s, u"apple"_s, u"été"_s, u"ETA"_s, u"Ωmega"_s, u"[bracket]"_s, u"10 Tools"_s};
+        for (const QString &name : names)
+            volume.addProvider(u"/Applications/%1.app"_s.arg(name), {VelTest::entry(name)});
+        VelServiceCatalogue::shared().reloadApplications();
+        const QStringList listed = listedNames();
+        QCOMPARE(listed.size(), names.size());
+        for (qsizetype i = 0; i + 1 < listed.size(); ++i)
+            QVERIFY2(QString::compare(listed[i], listed[i + 1], Qt::CaseInsensitive) <= 0,
+                     qPrintable(listed[i] + u" before "_s + listed[i + 1]));
+    }
+
     void ownerLookupShouldUseIdentity()
     {
         VelTest::Volume volume;
