@@ -25,8 +25,7 @@ int compareIgnoringCase(const QString &a, const QString &b)
         char16_t cx = x[i].unicode();
         char16_t cy = y[i].unicode();
         if (cx >= 0x80 || cy >= 0x80)
-            return threeWay(QtPrivate::compareStrings(QStringView(a).sliced(i), QStringView(b).sliced(i),
-                                                      Qt::CaseInsensitive));
+            return threeWay(QStringView(a).sliced(i).compare(QStringView(b).sliced(i), Qt::CaseInsensitive));
         if (cx >= u'A' && cx <= u'Z')
             cx += u'a' - u'A';
         if (cy >= u'A' && cy <= u'Z')
