@@ -110,7 +110,6 @@ private:
     [[nodiscard]] Value readData(quint64 pos, uchar info) const;
     [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
     [[nodiscard]] bool decodeString(quint64 pos);
-    [[nodiscard]] QString handOut(quint32 index) { return m_strings.handOut(index); }
     [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
@@ -213,7 +212,7 @@ Value BinaryReader::readObject(quint64 ref, int depth)
         return {};
     const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state != kOnPath)
-        return handOut(state - 1); // a string decoded before
+        return m_strings.handOut(state - 1); // a string decoded before
     quint64 pos = 0;
     if (!objectOffset(ref, &pos))
         return {};
@@ -222,7 +221,7 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     case kAsciiString:
     case kUtf16String: {
         quint32 index = 0;
-        return stringIndex(ref, &index) ? Value(handOut(index)) : Value();
+        return stringIndex(ref, &index) ? Value(m_strings.handOut(index)) : Value();
     }
     case kArray:
     case kSet:
@@ -406,7 +405,7 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return {};
-        dict->set(handOut(key), std::move(value));
+        dict->set(m_strings.handOut(key), std::move(value));
     }
     return dict;
 }
@@ -430,7 +429,7 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
     for (quint64 i = 0; i < count; ++i) {
         if (distinct) {
             // Read straight into place; a failed read discards the dictionary.
-            dict->appendUnchecked(handOut(keys[i]), readObject(refAt(valuesPos, i), depth + 1));
+            dict->appendUnchecked(m_strings.handOut(keys[i]), readObject(refAt(valuesPos, i), depth + 1));
             if (dict->entries().back().second.isNone())
                 return false;
             continue;
@@ -438,7 +437,7 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return false;
-        dict->set(handOut(keys[i]), std::move(value));
+        dict->set(m_strings.handOut(keys[i]), std::move(value));
     }
     return true;
 }

@@ -115,8 +115,7 @@ bool VelWorkspace::isFilePackageAtPath(const QString &path)
     // The name first: it settles most paths without a look at the disk.
     if (!hasPackageExtension(path.mid(path.lastIndexOf(u'/') + 1)))
         return false;
-    struct stat info { };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return isDirectory(QFile::encodeName(path));
 }
 
 bool VelWorkspace::isAliasFileAtPath(const QString &path)
