@@ -4,7 +4,6 @@
 
 #include <model/VelServiceCatalogue.h>
 #include <model/VelServiceEntry.h>
-#include <model/VelServiceKeys.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -94,12 +93,14 @@ int servicesCommand(const GlobalOptions &options, const QStringList &arguments, 
 QJsonArray menuJson(const plist::ArrayPtr &items)
 {
     QJsonArray array;
+    if (!items)
+        return array;
     for (const plist::Value &item : *items) {
         const plist::DictionaryPtr d = item.toDictionary();
         if (isFolderNode(d)) {
-            array.append(QJsonObject{{u"folder"_s, d->value(VelKey::FolderName).toString()},
+            array.append(QJsonObject{{u"folder"_s, folderNodeName(d)},
                                      {u"enabled"_s, folderHasEnabledService(d)},
-                                     {u"children"_s, menuJson(d->value(VelKey::Children).toArray())}});
+                                     {u"children"_s, menuJson(folderNodeChildren(d))}});
             continue;
         }
         const VelProviderPtr owner = VelServiceCatalogue::shared().applicationForService(d);
@@ -117,12 +118,13 @@ QJsonArray menuJson(const plist::ArrayPtr &items)
 void printMenu(QTextStream &out, const plist::ArrayPtr &items, int depth)
 {
     const QString indent(depth * 4, u' ');
+    if (!items)
+        return;
     for (const plist::Value &item : *items) {
         const plist::DictionaryPtr d = item.toDictionary();
         if (isFolderNode(d)) {
-            out << indent << (folderHasEnabledService(d) ? "[x] " : "[ ] ") << d->value(VelKey::FolderName).toString()
-                << "/\n";
-            printMenu(out, d->value(VelKey::Children).toArray(), depth + 1);
+            out << indent << (folderHasEnabledService(d) ? "[x] " : "[ ] ") << folderNodeName(d) << "/\n";
+            printMenu(out, folderNodeChildren(d), depth + 1);
             continue;
         }
         const VelProviderPtr owner = VelServiceCatalogue::shared().applicationForService(d);

@@ -16,6 +16,10 @@ cmake --build build-fuzz --target "fuzz_$name"
 work=build-fuzz/corpus/$name
 crashes=build-fuzz/crashes/$name
 mkdir -p "$work" "$crashes"
+# The catalogue fuzzer also starts from the real Info.plist files, when present.
+if [ "$name" = catalogue ] && [ -d ../shared/corpus/real ]; then
+    python3 fuzz/make_catalogue_seeds.py "$work" examples ../shared/corpus/real
+fi
 options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536
          -artifact_prefix="$crashes/" -print_final_stats=1)
 [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")

@@ -104,6 +104,9 @@ const QString &VelFileRepresentation::name()
 
 std::optional<QString> VelFileRepresentation::infoDictionaryPath() const
 {
+    // Once read, the file that was read is the one to report (and to save).
+    if (m_infoDictionary)
+        return m_infoDictionaryPath;
     const QString contents = m_path + QStringLiteral("/Contents/");
     for (const char *name : kInfoPlistNames) {
         const QString candidate = contents + QLatin1String(name);
@@ -122,9 +125,11 @@ DictionaryPtr VelFileRepresentation::infoDictionary()
 
 bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
 {
-    // Reading each name in turn finds the first that exists with one open for
-    // the usual case; any failure but a missing file means the name exists,
-    // so it wins and its reading fails.
+    // The first of the names that exists (links followed, as the Mac's file
+    // test does) wins. Reading each in turn finds it with one open in the
+    // usual case; only when an open fails does a stat say whether the name
+    // exists all the same (unreadable: it wins and its reading fails) or not
+    // (a dangling link, a link loop, a plain file in place of Contents).
     // Discovery reads thousands of files only to parse them, so the bytes go
     // to one buffer per thread that keeps its room from file to file (given
     // back after an unusually large one).
@@ -139,14 +144,17 @@ bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
         const QString infoPath = contents + QLatin1String(name);
         int error = 0;
         const bool readable = plist::readFileBytes(infoPath, &bytes, &error);
-        if (!readable && error == ENOENT)
+        if (!readable && (error == ENOENT || !pathExists(infoPath)))
             continue;
         if (readable && onlyIfItMayDeclareServices && !VelMayDeclareServices(bytes))
             return false;
         m_infoDictionary = readable ? plist::read(bytes).toDictionary() : nullptr;
-        if (!m_infoDictionary)
+        if (!m_infoDictionary) {
             VelLog(QStringLiteral("could not parse info dictionary <%1>").arg(infoPath));
-        return bool(m_infoDictionary);
+            return false;
+        }
+        m_infoDictionaryPath = infoPath;
+        return true;
     }
     return false;
 }
@@ -154,6 +162,7 @@ bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
 void VelFileRepresentation::discardInfoDictionary()
 {
     m_infoDictionary.reset();
+    m_infoDictionaryPath.reset();
     m_services.reset();
     m_servicesMenuStringsPath.reset();
     m_servicesMenuStrings.clear();

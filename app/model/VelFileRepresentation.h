@@ -84,6 +84,7 @@ private:
     std::optional<QString> m_name;
     std::optional<bool> m_isSigned;
     plist::DictionaryPtr m_infoDictionary;
+    std::optional<QString> m_infoDictionaryPath; // the file m_infoDictionary was read from
     plist::ArrayPtr m_services;
     // Where ServicesMenu.strings lives ("" for nowhere), looked up once; the
     // table re-reads the file itself when it changes.

@@ -7,7 +7,6 @@
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
 #include <files/VelMacVolume.h>
-#include <util/VelDictionaryUtilities.h>
 #include <util/VelFormat.h>
 #include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
@@ -180,20 +179,38 @@ void VelServiceCatalogue::forEachTitledEntry(
     }
 }
 
+namespace {
+
+// The first folder node of the list with exactly this name; entries never
+// match, whatever keys they carry.
+plist::ArrayPtr childrenOfFolderNamed(const plist::Array &level, const QString &name)
+{
+    for (const plist::Value &item : level) {
+        const plist::DictionaryPtr d = item.toDictionary();
+        if (isFolderNode(d) && folderNodeName(d) == name)
+            return folderNodeChildren(d);
+    }
+    return nullptr;
+}
+
+} // namespace
+
 void VelServiceCatalogue::rebuildServiceMenuRepresentation()
 {
     const LookupPass pass(*this);
-    m_services = plist::Array::create();
+    // Refilled in place: views and models hold this very list.
+    m_services->clear();
     forEachTitledEntry([this](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
         const QStringList components = provider->menuPathComponentsOfService(entry);
         plist::ArrayPtr level = m_services;
         for (qsizetype i = 0; i + 1 < components.size(); ++i) {
-            plist::DictionaryPtr folder = dictionaryWithStringForKey(level, components[i], VelKey::FolderName);
-            if (!folder) {
-                folder = makeFolderNode(components[i]);
+            plist::ArrayPtr children = childrenOfFolderNamed(*level, components[i]);
+            if (!children) {
+                const plist::DictionaryPtr folder = makeFolderNode(components[i]);
                 level->append(folder);
+                children = folderNodeChildren(folder);
             }
-            level = folder->value(VelKey::Children).toArray();
+            level = children;
         }
         level->append(entry);
     });

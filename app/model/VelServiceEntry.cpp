@@ -61,7 +61,7 @@ void setServiceEnabledRecursively(const DictionaryPtr &item, bool enabled)
         setServiceEnabled(item, enabled, false);
         return;
     }
-    if (const plist::ArrayPtr children = item->value(VelKey::Children).toArray()) {
+    if (const plist::ArrayPtr children = folderNodeChildren(item)) {
         for (const plist::Value &child : *children) {
             if (const DictionaryPtr d = child.toDictionary())
                 setServiceEnabledRecursively(d, enabled);
@@ -79,7 +79,7 @@ bool isServiceEditable(const DictionaryPtr &entry)
 
 bool containsEditableService(const DictionaryPtr &folder)
 {
-    const plist::ArrayPtr children = folder ? folder->value(VelKey::Children).toArray() : nullptr;
+    const plist::ArrayPtr children = folderNodeChildren(folder);
     if (!children)
         return false;
     for (const plist::Value &child : *children) {
@@ -177,22 +177,42 @@ QString VelValueText(const plist::Value &value)
     return value.isNone() ? QStringLiteral("(null)") : plist::describe(value);
 }
 
+namespace {
+
+// The deleter type marks a dictionary as a folder node: the mark travels with
+// every shared handle of the object, and no reader can produce it.
+struct FolderNodeDeleter {
+    void operator()(plist::Dictionary *folder) const { delete folder; }
+};
+
+} // namespace
+
 bool isFolderNode(const DictionaryPtr &item)
 {
-    return item && item->contains(VelKey::FolderName);
+    return item && std::get_deleter<FolderNodeDeleter>(item) != nullptr;
 }
 
 DictionaryPtr makeFolderNode(const QString &name)
 {
-    DictionaryPtr folder = plist::Dictionary::create();
+    DictionaryPtr folder(new plist::Dictionary, FolderNodeDeleter());
     folder->set(VelKey::FolderName, name);
     folder->set(VelKey::Children, plist::Array::create());
     return folder;
 }
 
+QString folderNodeName(const DictionaryPtr &folder)
+{
+    return isFolderNode(folder) ? folder->value(VelKey::FolderName).toString() : QString();
+}
+
+plist::ArrayPtr folderNodeChildren(const DictionaryPtr &folder)
+{
+    return isFolderNode(folder) ? folder->value(VelKey::Children).toArray() : nullptr;
+}
+
 bool folderHasEnabledService(const DictionaryPtr &folder)
 {
-    const plist::ArrayPtr children = folder ? folder->value(VelKey::Children).toArray() : nullptr;
+    const plist::ArrayPtr children = folderNodeChildren(folder);
     if (!children)
         return false;
     for (const plist::Value &child : *children) {

@@ -43,10 +43,15 @@ void setServiceKeyEquivalent(const plist::DictionaryPtr &entry, const std::optio
 // "[shift]-[command]-[K]"; "" for no key or a key that is not one character.
 [[nodiscard]] QString VelServiceKeyEquivalentDescription(const std::optional<QString> &key);
 
-// Folder nodes of the services menu tree are the dictionaries that carry a
-// folder name.
+// Folder nodes of the services menu tree are the tree's own objects: only
+// dictionaries made by makeFolderNode count, whatever keys another dictionary
+// carries, so an entry read from disk that happens to hold a folder name or a
+// "Children" value stays an ordinary entry.
 [[nodiscard]] bool isFolderNode(const plist::DictionaryPtr &item);
 [[nodiscard]] plist::DictionaryPtr makeFolderNode(const QString &name);
+// A folder node's name and children; empty and none for anything else.
+[[nodiscard]] QString folderNodeName(const plist::DictionaryPtr &folder);
+[[nodiscard]] plist::ArrayPtr folderNodeChildren(const plist::DictionaryPtr &folder);
 
 // A value as a "%@" placeholder prints it: strings as they are, other values
 // in their property-list text form, nothing as "(null)".

@@ -5,6 +5,7 @@
 #include "VelServiceKeys.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -41,7 +42,7 @@ QString sortKeyOf(const plist::DictionaryPtr &item, VelFileRepresentation *conte
     if (!item)
         return QString();
     if (isFolderNode(item))
-        return item->value(VelKey::FolderName).toString();
+        return folderNodeName(item);
     if (context)
         return context->readableMenuPathOfService(item);
     if (const VelProviderPtr owner = VelServiceCatalogue::shared().applicationForService(item))
@@ -72,14 +73,20 @@ void VelSortServiceList(const plist::ArrayPtr &items, VelFileRepresentation *con
 {
     if (!items || items->size() < 2)
         return;
-    std::vector<std::pair<QString, plist::Value>> keyed;
-    keyed.reserve(size_t(items->size()));
-    for (const plist::Value &item : *items)
-        keyed.emplace_back(sortKeyOf(item.toDictionary(), context), item);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
-        return compareIgnoringCase(a.first, b.first) < 0;
-    });
+    // The positions are sorted, not the values: moving variants through the
+    // sort's buffer costs more than moving them once into place.
     std::vector<plist::Value> &storage = items->items();
-    for (size_t i = 0; i < keyed.size(); ++i)
-        storage[i] = std::move(keyed[i].second);
+    std::vector<QString> keys;
+    keys.reserve(storage.size());
+    for (const plist::Value &item : storage)
+        keys.push_back(sortKeyOf(item.toDictionary(), context));
+    std::vector<size_t> order(storage.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](size_t a, size_t b) { return compareIgnoringCase(keys[a], keys[b]) < 0; });
+    std::vector<plist::Value> sorted;
+    sorted.reserve(storage.size());
+    for (const size_t i : order)
+        sorted.push_back(std::move(storage[i]));
+    storage = std::move(sorted);
 }

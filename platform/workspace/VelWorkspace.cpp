@@ -98,7 +98,8 @@ bool VelWorkspace::hasPackageExtension(const QString &fileName)
         QStringLiteral("bundle"), QStringLiteral("framework"), QStringLiteral("plugin"),
         QStringLiteral("appex"), QStringLiteral("xpc"), QStringLiteral("prefpane"),
         QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"), QStringLiteral("saver"),
-        QStringLiteral("component"), QStringLiteral("kext"), QStringLiteral("wdgt") };
+        QStringLiteral("component"), QStringLiteral("kext"), QStringLiteral("wdgt"),
+        QStringLiteral("workflow") };
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot <= 0)
         return false;

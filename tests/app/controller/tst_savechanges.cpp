@@ -68,14 +68,35 @@ private slots:
         QVERIFY(!QFile::exists(volume.home() + u"/Library/Application Support/Velmora/Changes.plist"_s));
     }
 
+    // Every kind of edit, alone, must be saved, re-read as stored and be
+    // revertible to the original file.
+    void savedProviderShouldFollowItsLifeCycle_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("enabledOnDisk");
+        QTest::newRow("disabled") << u"disable"_s << 1;
+        QTest::newRow("title alone") << u"title"_s << 2;
+        QTest::newRow("shortcut alone") << u"key"_s << 2;
+    }
     void savedProviderShouldFollowItsLifeCycle()
     {
+        QFETCH(QString, edit);
+        QFETCH(int, enabledOnDisk);
         VelTest::Volume volume;
         const QString path = volume.addProvider(u"/Applications/A.app"_s,
                                                 {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)});
+        const QString infoPath = path + u"/Contents/Info.plist"_s;
+        const DictionaryPtr original = VelTest::readPlist(infoPath).toDictionary();
         VelServiceCatalogue &catalogue = reloaded();
         VelProviderPtr provider = providerNamed(u"A"_s);
-        setServiceEnabled(provider->serviceAtIndex(0), false);
+        const DictionaryPtr edited = provider->serviceAtIndex(0);
+        if (edit == u"disable"_s)
+            setServiceEnabled(edited, false);
+        if (edit == u"title"_s)
+            setServiceMenuItemTitle(edited, u"Renamed/One"_s);
+        if (edit == u"key"_s)
+            setServiceKeyEquivalent(edited, u"K"_s);
+        QVERIFY(provider->isDirty());
 
         QList<qsizetype> confirmed;
         QStringList infoPaths;
@@ -93,33 +114,56 @@ private slots:
         QCOMPARE(result.confirmed, 1);
         QCOMPARE(shownMaximum, 1);
         QCOMPARE(confirmed, QList<qsizetype>{1});
-        QCOMPARE(infoPaths, QStringList{path + u"/Contents/Info.plist"_s});
+        QCOMPARE(infoPaths, QStringList{infoPath});
         QCOMPARE(hiddenAfter, 1.0);
 
-        // The provider re-read itself from the written file.
-        QVERIFY(!provider->isDirty());
-        QVERIFY(provider->canRevert());
-        QVERIFY(provider->hasBeenDirtyBefore());
-        reloaded();
-        provider = providerNamed(u"A"_s);
-        QVERIFY(!provider->isDirty());
-        QVERIFY(provider->canRevert());
-        QVERIFY(provider->hasBeenDirtyBefore());
-        const DictionaryPtr onDisk = VelTest::readPlist(path + u"/Contents/Info.plist"_s).toDictionary();
-        QCOMPARE(onDisk->value(VelKey::Services).toArray()->size(), 1);
+        // The provider re-read itself from the written file, and so does a
+        // new catalogue.
+        for (int pass = 0; pass < 2; ++pass) {
+            QVERIFY(!provider->isDirty());
+            QVERIFY(provider->canRevert());
+            QCOMPARE(provider->hasBeenDirtyBefore(), edit == u"disable"_s); // stored disabled entries only
+            reloaded();
+            provider = providerNamed(u"A"_s);
+        }
+        const DictionaryPtr onDisk = VelTest::readPlist(infoPath).toDictionary();
+        QCOMPARE(onDisk->value(VelKey::Services).toArray()->size(), enabledOnDisk);
         QCOMPARE(onDisk->value(VelKey::AllServices).toArray()->size(), 2);
 
         provider->revert();
         QVERIFY(provider->isDirty());
         result = VelSaveChanges(VelServiceCatalogue::shared(), {}, placesOf(volume));
         QCOMPARE(result.outcome, VelSaveOutcome::Saved);
-        const DictionaryPtr reverted = VelTest::readPlist(path + u"/Contents/Info.plist"_s).toDictionary();
-        QVERIFY(!reverted->contains(VelKey::AllServices));
-        QCOMPARE(reverted->value(VelKey::Services).toArray()->size(), 2);
-        for (const plist::Value &entry : *reverted->value(VelKey::Services).toArray())
-            QVERIFY(!VelTest::hasMarkerKey(entry.toDictionary()));
+        QVERIFY(plist::contentEquals(VelTest::readPlist(infoPath), original));
         QVERIFY(!provider->canRevert());
         QVERIFY(!provider->isDirty());
+    }
+
+    // The worker stops at an entry it refuses (here an Info.plist that is a
+    // link); what it wrote before stays, but the save is not a success and
+    // nothing is re-read as if it were.
+    void refusedEntryShouldLeaveTheSaveIncomplete()
+    {
+        VelTest::Volume volume;
+        const QString a = volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"One"_s)});
+        const QString b = volume.addProvider(u"/Applications/B.app"_s, {VelTest::entry(u"Two"_s)});
+        const QString elsewhere = volume.path(u"/Users/tester/B-Info.plist"_s);
+        QVERIFY(QFile::rename(b + u"/Contents/Info.plist"_s, elsewhere));
+        QVERIFY(QFile::link(elsewhere, b + u"/Contents/Info.plist"_s));
+        VelServiceCatalogue &catalogue = reloaded();
+        QCOMPARE(catalogue.applications().size(), size_t(2));
+        for (const VelProviderPtr &p : catalogue.applications())
+            setServiceEnabled(p->serviceAtIndex(0), false);
+        const QByteArray beforeB = bytesOf(elsewhere);
+
+        const VelSaveResult result = VelSaveChanges(catalogue, {}, placesOf(volume));
+        QCOMPARE(result.outcome, VelSaveOutcome::Incomplete);
+        QCOMPARE(result.entries, 2);
+        QCOMPARE(result.confirmed, 1);
+        QVERIFY(VelTest::readPlist(a + u"/Contents/Info.plist"_s).toDictionary()->contains(VelKey::AllServices));
+        QCOMPARE(bytesOf(elsewhere), beforeB);
+        for (const VelProviderPtr &p : catalogue.applications())
+            QVERIFY(p->isDirty());
     }
 
     void cancelledAuthorisationShouldWriteNothingIntoBundles()

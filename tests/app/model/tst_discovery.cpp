@@ -5,6 +5,7 @@
 #include <model/VelServiceSorting.h>
 
 #include <defaults/VelUserDefaults.h>
+#include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
 
 #include <QTest>
@@ -47,6 +48,8 @@ private slots:
         volume.addProvider(u"/System/Library/Services/Spot.service"_s, {VelTest::entry(u"Spot"_s)});
         volume.addProvider(u"/Library/Services/Count.service"_s, {VelTest::entry(u"Count"_s)});
         volume.addProvider(u"/Users/tester/Library/Services/Rev.service"_s, {VelTest::entry(u"Rev"_s)});
+        volume.addProvider(u"/Users/tester/Library/Services/Make Plain.workflow"_s, {VelTest::entry(u"Make Plain"_s)});
+        volume.addProvider(u"/Library/Services/Shared.WORKFLOW"_s, {VelTest::entry(u"Shared"_s)});
         volume.addProvider(u"/Applications/Empty.app"_s, {});
         volume.addBundle(u"/Applications/NoServices.app"_s, VelTest::infoWithServices(nullptr));
 
@@ -56,8 +59,8 @@ private slots:
             {[&](const QString &s) { statuses << s; }, [&] { ++steps; }});
         QCOMPARE(statuses, QStringList{u"Looking for service providers..."_s});
         QCOMPARE(steps, 5); // the application providers only
-        QCOMPARE(listedNames(), (QStringList{u"Count"_s, u"Empty"_s, u"Finder"_s, u"Mail"_s, u"Mine"_s,
-                                             u"Rev"_s, u"Spot"_s, u"Terminal"_s}));
+        QCOMPARE(listedNames(), (QStringList{u"Count"_s, u"Empty"_s, u"Finder"_s, u"Mail"_s, u"Make Plain"_s,
+                                             u"Mine"_s, u"Rev"_s, u"Shared"_s, u"Spot"_s, u"Terminal"_s}));
     }
 
     void shouldSkipTrashPrintCenterAliasesPlainFoldersAndDeeperBundles()
@@ -76,6 +79,20 @@ private slots:
         VelServiceCatalogue::shared().reloadApplications();
         QCOMPARE(listedPaths(volume),
                  (QStringList{u"/Users/tester/Applications/Fine.app"_s, u"/Library/Services/Kept.service"_s}));
+    }
+
+    // Launch Services lists applications in the Trash too; here a home folder
+    // inside Applications puts its Trash into the application list.
+    void applicationsInTheTrashShouldBeSkipped()
+    {
+        VelTest::Volume volume;
+        volume.addProvider(u"/Applications/Home/.Trash/Trashed.app"_s, {VelTest::entry(u"Trashed"_s)});
+        volume.addProvider(u"/Applications/Home/.Trash/Deeper/Old.app"_s, {VelTest::entry(u"Old"_s)});
+        volume.addProvider(u"/Applications/Home/Applications/Kept.app"_s, {VelTest::entry(u"Kept"_s)});
+        VelMacVolume::setHomeOverride(volume.path(u"/Applications/Home"_s));
+        VelServiceCatalogue::shared().reloadApplications();
+        VelMacVolume::setHomeOverride(volume.home());
+        QCOMPARE(listedPaths(volume), QStringList{u"/Applications/Home/Applications/Kept.app"_s});
     }
 
     void folderScanShouldSkipPathsAlreadySeen()

@@ -76,6 +76,55 @@ private slots:
         QVERIFY(!providerAt(volume.path(u"/Missing.app"_s)));
     }
 
+    // Only a name that exists (links followed) wins; what is read, what is
+    // reported and what is logged always concern that one file.
+    void lookupShouldSkipNamesThatDoNotExist_data()
+    {
+        QTest::addColumn<QString>("odd");   // what stands at Contents/Info.plist, or Contents itself
+        QTest::addColumn<QString>("found"); // the name found, "" for none
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("link loop beside info.plist") << u"loop"_s << u"info.plist"_s << false;
+        QTest::newRow("dangling link beside info.plist") << u"dangling"_s << u"info.plist"_s << false;
+        QTest::newRow("link to a real file") << u"link"_s << u"Info.plist"_s << false;
+        QTest::newRow("folder in its place") << u"folder"_s << u"Info.plist"_s << true;
+        QTest::newRow("plain file for Contents") << u"contents file"_s << u""_s << false;
+    }
+    void lookupShouldSkipNamesThatDoNotExist()
+    {
+        QFETCH(QString, odd);
+        QFETCH(QString, found);
+        QFETCH(bool, logged);
+        VelTest::Volume volume;
+        const QString bundle = volume.path(u"/A.app"_s);
+        const QString contents = bundle + u"/Contents/"_s;
+        if (odd == u"contents file"_s) {
+            volume.writeFile(u"/A.app/Contents"_s, "NSServices");
+        } else {
+            volume.addBundle(u"/A.app"_s, VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Lower"_s)})),
+                             VelTest::PlistFormat::Xml, u"info.plist"_s);
+            volume.addBundle(u"/Other.app"_s, VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Linked"_s)})));
+        }
+        if (odd == u"loop"_s)
+            QVERIFY(volume.makeLink(u"/A.app/Contents/Info.plist"_s, contents + u"Info.plist"_s));
+        if (odd == u"dangling"_s)
+            QVERIFY(volume.makeLink(u"/A.app/Contents/Info.plist"_s, contents + u"Gone.plist"_s));
+        if (odd == u"link"_s)
+            QVERIFY(volume.makeLink(u"/A.app/Contents/Info.plist"_s, volume.path(u"/Other.app/Contents/Info.plist"_s)));
+        if (odd == u"folder"_s)
+            QVERIFY(volume.makeFolder(u"/A.app/Contents/Info.plist"_s));
+
+        VelLogCapture log;
+        const VelProviderPtr provider = providerAt(bundle);
+        const bool hasServices = bool(provider->services());
+        QCOMPARE(provider->infoDictionaryPath(),
+                 found.isEmpty() ? std::nullopt : std::optional<QString>(contents + found));
+        QCOMPARE(hasServices, !logged && !found.isEmpty());
+        if (hasServices)
+            QCOMPARE(titlesOf(provider), QStringList{odd == u"link"_s ? u"Linked"_s : u"Lower"_s});
+        QCOMPARE(log.messages(), logged ? QStringList{u"could not parse info dictionary <%1>"_s.arg(contents + found)}
+                                        : QStringList());
+    }
+
     void unparsableInfoPlistShouldBeLoggedAndRetried()
     {
         VelTest::Volume volume;

@@ -132,6 +132,38 @@ private slots:
         catalogue.rebuildServiceMenuRepresentation();
         QCOMPARE(shape(catalogue.services()), u"B/(B/X)"_s);
     }
+
+    // Any application may put the tree's own keys into its entries; they
+    // stay ordinary entries, and the tree is built around them.
+    void entriesCarryingFolderKeysShouldStayEntries_data()
+    {
+        QTest::addColumn<int>("childrenKind");
+        QTest::newRow("no children") << 0;
+        QTest::newRow("children not a list") << 1;
+        QTest::newRow("children list") << 2;
+    }
+    void entriesCarryingFolderKeysShouldStayEntries()
+    {
+        QFETCH(int, childrenKind);
+        VelTest::Volume volume;
+        const DictionaryPtr odd = VelTest::entry(u"Mail"_s);
+        odd->set(VelKey::FolderName, u"Mail"_s);
+        if (childrenKind == 1)
+            odd->set(VelKey::Children, u"x"_s);
+        if (childrenKind == 2)
+            odd->set(VelKey::Children, plist::Array::create({plist::Value(u"y"_s)}));
+        volume.addProvider(u"/Applications/Able.app"_s, {odd, VelTest::entry(u"Mail/Read"_s)});
+        volume.addProvider(u"/Applications/Zed.app"_s, {VelTest::entry(u"Mail/Send"_s)});
+        QCOMPARE(rebuiltShape(), u"Mail, Mail/(Mail/Read, Mail/Send)"_s);
+
+        VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
+        const DictionaryPtr entry = catalogue.applications()[0]->serviceAtIndex(0);
+        QVERIFY(!isFolderNode(entry));
+        QVERIFY(isServiceEditable(entry));
+        setServiceEnabledRecursively(entry, false);
+        QVERIFY(!isServiceEnabled(entry));
+        QVERIFY(!folderHasEnabledService(entry) && !containsEditableService(entry));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMenuTree)

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -159,9 +162,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Sample.app"_s);
         QVERIFY(makeBundle(path, { u"en.lproj"_s }));
+        // An old modification time for the resources folder, so that adding
+        // a folder to it surely changes its time.
+        const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path + u"/Contents/Resources"_s).constData(), past, 0), 0);
         const VelBundle bundle(path);
         QCOMPARE(folderOf(bundle.pathForResource(u"ServicesMenu"_s, u"strings"_s)), u"en.lproj"_s);
-        QTest::qWait(10); // a later modification time for the resources folder
         QVERIFY(writeBytes(path + u"/Contents/Resources/de.lproj/ServicesMenu.strings"_s, "de"));
         QCOMPARE(folderOf(bundle.pathForResource(u"ServicesMenu"_s, u"strings"_s)), u"de.lproj"_s);
     }

@@ -41,6 +41,7 @@ private slots:
         QTest::newRow("framework") << u"Kit.framework"_s << true << true;
         QTest::newRow("preference pane") << u"Pane.prefPane"_s << true << true;
         QTest::newRow("widget") << u"Clock.wdgt"_s << true << true;
+        QTest::newRow("Automator workflow") << u"Make Plain Text.workflow"_s << true << true;
         QTest::newRow("plain folder") << u"Utilities"_s << true << false;
         QTest::newRow("other extension") << u"Photos.library"_s << true << false;
         QTest::newRow("extension only") << u".app"_s << true << false;
