@@ -92,11 +92,6 @@ std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString
     return invocation;
 }
 
-std::span<const Command> commands()
-{
-    return kCommands;
-}
-
 const Command *findCommand(const QString &name)
 {
     for (const Command &command : kCommands) {

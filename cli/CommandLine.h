@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <span>
 
 namespace velctl {
 
@@ -46,7 +45,6 @@ struct Command {
 // an option is unknown or lacks its value.
 [[nodiscard]] std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString *error);
 
-[[nodiscard]] std::span<const Command> commands();
 [[nodiscard]] const Command *findCommand(const QString &name);
 [[nodiscard]] bool takesArguments(const Command &command, const QStringList &arguments);
 
