@@ -20,12 +20,8 @@ QJsonValue jsonText(const std::optional<QString> &text)
     return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
 }
 
-int providersCommand(const GlobalOptions &options, const QStringList &arguments, Output &output)
+int providersCommand(const GlobalOptions &options, Output &output)
 {
-    if (!arguments.isEmpty()) {
-        output.err << "usage: velmoractl providers\n";
-        return kUsage;
-    }
     const VelServiceCatalogue &catalogue = loadedCatalogue(options);
     QJsonArray providers;
     for (const VelProviderPtr &p : catalogue.applications()) {
@@ -62,10 +58,6 @@ QJsonObject serviceJson(const VelProviderPtr &provider, const plist::DictionaryP
 
 int servicesCommand(const GlobalOptions &options, const QStringList &arguments, Output &output)
 {
-    if (arguments.size() != 1) {
-        output.err << "usage: velmoractl services PROVIDER\n";
-        return kUsage;
-    }
     loadedCatalogue(options);
     const VelProviderPtr provider = findProvider(arguments[0], output.err);
     if (!provider)
@@ -134,12 +126,8 @@ void printMenu(QTextStream &out, const plist::ArrayPtr &items, int depth)
     }
 }
 
-int menuCommand(const GlobalOptions &options, const QStringList &arguments, Output &output)
+int menuCommand(const GlobalOptions &options, Output &output)
 {
-    if (!arguments.isEmpty()) {
-        output.err << "usage: velmoractl menu\n";
-        return kUsage;
-    }
     VelServiceCatalogue &catalogue = loadedCatalogue(options);
     if (options.json)
         output.printJson(menuJson(catalogue.services()));
@@ -148,12 +136,8 @@ int menuCommand(const GlobalOptions &options, const QStringList &arguments, Outp
     return kSuccess;
 }
 
-int statusCommand(const GlobalOptions &options, const QStringList &arguments, Output &output)
+int statusCommand(const GlobalOptions &options, Output &output)
 {
-    if (!arguments.isEmpty()) {
-        output.err << "usage: velmoractl status\n";
-        return kUsage;
-    }
     const QString text = loadedCatalogue(options).servicesStatusText();
     if (options.json)
         output.printJson(QJsonObject{{u"text"_s, text}});
@@ -164,10 +148,10 @@ int statusCommand(const GlobalOptions &options, const QStringList &arguments, Ou
 
 } // namespace
 
-int runProvidersCommand(const GlobalOptions &options, const QStringList &arguments)
+int runProvidersCommand(const GlobalOptions &options, const QStringList &)
 {
     Output output;
-    return providersCommand(options, arguments, output);
+    return providersCommand(options, output);
 }
 
 int runServicesCommand(const GlobalOptions &options, const QStringList &arguments)
@@ -176,16 +160,16 @@ int runServicesCommand(const GlobalOptions &options, const QStringList &argument
     return servicesCommand(options, arguments, output);
 }
 
-int runMenuCommand(const GlobalOptions &options, const QStringList &arguments)
+int runMenuCommand(const GlobalOptions &options, const QStringList &)
 {
     Output output;
-    return menuCommand(options, arguments, output);
+    return menuCommand(options, output);
 }
 
-int runStatusCommand(const GlobalOptions &options, const QStringList &arguments)
+int runStatusCommand(const GlobalOptions &options, const QStringList &)
 {
     Output output;
-    return statusCommand(options, arguments, output);
+    return statusCommand(options, output);
 }
 
 } // namespace velctl

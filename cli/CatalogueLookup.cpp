@@ -73,6 +73,9 @@ plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &
         [](const plist::DictionaryPtr &e) { return serviceMenuItemTitle(e); },
         [&](const plist::DictionaryPtr &e) { return provider->localizedMenuItemTitleOfService(e); },
         [&](const plist::DictionaryPtr &e) { return std::optional<QString>(provider->readableMenuPathOfService(e)); },
+        [&](const plist::DictionaryPtr &e) {
+            return std::optional<QString>(provider->menuPathComponentsOfService(e).constLast());
+        },
     };
     for (const Key &key : keys) {
         std::vector<plist::DictionaryPtr> matches;
@@ -85,7 +88,9 @@ plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &
             return matches.front();
         if (matches.size() > 1) {
             err << "velmoractl: " << provider->name() << " has " << matches.size() << " services matching \""
-                << text << "\"\n";
+                << text << "\":\n";
+            for (const plist::DictionaryPtr &entry : matches)
+                err << "    " << provider->readableMenuPathOfService(entry) << '\n';
             return nullptr;
         }
     }

@@ -30,8 +30,10 @@ struct Output {
 [[nodiscard]] VelProviderPtr findProvider(const QString &nameOrPath, QTextStream &err);
 
 // A service of the provider by its stored menu item title, then its
-// localised title, then its readable menu path. No match or several matches
-// are errors written to err.
+// localised title, then its readable menu path, then the last component of
+// that path (the item's own title in the menu). The first of these that
+// matches anything decides: no match or several matches are errors written
+// to err, several with the readable paths of the candidates.
 [[nodiscard]] plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &text, QTextStream &err);
 
 } // namespace velctl

@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <span>
 
 namespace velctl {
 
@@ -24,8 +23,10 @@ struct GlobalOptions {
 
 struct Invocation {
     GlobalOptions options;
-    QString command;
+    QString command; // empty when none was named
     QStringList arguments;
+    bool help = false; // -h/--help: describe the command, or every command
+    bool version = false;
 };
 
 using CommandFunction = int (*)(const GlobalOptions &options, const QStringList &arguments);
@@ -33,19 +34,33 @@ using CommandFunction = int (*)(const GlobalOptions &options, const QStringList 
 struct Command {
     const char *name;
     const char *synopsis; // arguments, as shown in the usage text
+    int minArguments;
+    int maxArguments;
+    const char *summary; // one line
+    bool edits; // saves, or prints the change list under --dry-run
     CommandFunction run;
 };
 
-// Global options may come before or after the command; "--" ends them.
-// None when an option lacks its value or is unknown, or no command is named.
+// Options may come before or after the command; "--" ends them. None when
+// an option is unknown or lacks its value.
 [[nodiscard]] std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString *error);
 
-[[nodiscard]] std::span<const Command> commands();
+[[nodiscard]] const Command *findCommand(const QString &name);
+[[nodiscard]] bool takesArguments(const Command &command, const QStringList &arguments);
+
+// The options and a line for every command.
 [[nodiscard]] QString usageText();
+// One command: its usage line, what it does and what its arguments are.
+[[nodiscard]] QString commandHelpText(const Command &command);
+[[nodiscard]] QString commandUsageLine(const Command &command);
 
 // One line on standard error, prefixed with the program name.
 void printError(const QString &message);
 
+// The version in the Info.plist of the bundle velmoractl belongs to.
+int printVersion();
+
+int runHelpCommand(const GlobalOptions &options, const QStringList &arguments);
 int runPlistCommand(const GlobalOptions &options, const QStringList &arguments);
 int runProvidersCommand(const GlobalOptions &options, const QStringList &arguments);
 int runServicesCommand(const GlobalOptions &options, const QStringList &arguments);

@@ -18,32 +18,6 @@ namespace velctl {
 
 namespace {
 
-struct Usage {
-    const char *command;
-    int minArguments;
-    int maxArguments;
-    const char *text;
-};
-
-const Usage kUsages[] = {
-    {"enable", 2, 2, "enable PROVIDER SERVICE"},
-    {"disable", 2, 2, "disable PROVIDER SERVICE"},
-    {"rename", 3, 3, "rename PROVIDER SERVICE NEW-TITLE"},
-    {"shortcut", 3, 3, "shortcut PROVIDER SERVICE KEY"},
-    {"enable-all", 0, 1, "enable-all [PROVIDER]"},
-    {"disable-all", 0, 1, "disable-all [PROVIDER]"},
-    {"revert", 0, 1, "revert [PROVIDER]"},
-};
-
-const Usage *usageOf(const QString &command)
-{
-    for (const Usage &usage : kUsages) {
-        if (command == QLatin1String(usage.command))
-            return &usage;
-    }
-    return nullptr;
-}
-
 // Why the entry may not be edited, or an empty text when it may.
 QString whyNotEditable(const VelProviderPtr &provider, const plist::DictionaryPtr &entry)
 {
@@ -169,18 +143,14 @@ int save(const GlobalOptions &options, Output &output)
     return kSaveFailed;
 }
 
+// The command line has checked the number of arguments.
 int runEdit(const char *command, const GlobalOptions &options, const QStringList &arguments)
 {
     Output output;
-    const Usage *usage = usageOf(QLatin1String(command));
-    if (arguments.size() < usage->minArguments || arguments.size() > usage->maxArguments) {
-        output.err << "usage: velmoractl [--dry-run] " << usage->text << '\n';
-        return kUsage;
-    }
     loadedCatalogue(options);
     const QString name = QLatin1String(command);
-    const int status = usage->minArguments >= 2 ? editOneService(name, arguments, output)
-                                                 : editProviders(name, arguments, output);
+    const bool allServices = name == u"enable-all" || name == u"disable-all" || name == u"revert";
+    const int status = allServices ? editProviders(name, arguments, output) : editOneService(name, arguments, output);
     if (status != kSuccess)
         return status;
     if (options.dryRun) {

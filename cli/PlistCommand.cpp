@@ -13,10 +13,6 @@ namespace velctl {
 
 int runPlistCommand(const GlobalOptions &, const QStringList &arguments)
 {
-    if (arguments.size() != 1) {
-        printError(QStringLiteral("usage: velmoractl plist FILE"));
-        return kUsage;
-    }
     const QString &path = arguments.first();
     const QFileInfo info(path);
     if (!info.exists()) {

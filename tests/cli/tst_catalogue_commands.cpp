@@ -3,6 +3,7 @@
 
 #include <plist/PropertyList.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,6 +71,44 @@ QJsonObject itemNamed(const QJsonArray &items, const QString &name)
             return item.toObject();
     }
     return {};
+}
+
+// An application whose services share menu item titles.
+bool writeTwinApplication(const SampleVolume &volume, const QStringList &titles)
+{
+    plist::ArrayPtr services = plist::Array::create();
+    for (const QString &title : titles) {
+        plist::DictionaryPtr item = plist::Dictionary::create();
+        item->set(u"default"_s, title);
+        plist::DictionaryPtr service = plist::Dictionary::create();
+        service->set(u"NSMenuItem"_s, item);
+        service->set(u"NSPortName"_s, u"Twin"_s);
+        service->set(u"NSMessage"_s, u"run"_s);
+        services->append(service);
+    }
+    plist::DictionaryPtr info = plist::Dictionary::create();
+    info->set(u"CFBundleIdentifier"_s, u"com.example.twin"_s);
+    info->set(u"NSServices"_s, services);
+    const QString contents = volume.path(u"/Applications/Twin.app/Contents"_s);
+    return QDir().mkpath(contents) && plist::writeXmlFile(info, contents + u"/Info.plist"_s);
+}
+
+// The titles of a saved Info that are kept but no longer in the menu.
+QStringList disabledTitles(const plist::DictionaryPtr &info)
+{
+    const auto titles = [](const plist::ArrayPtr &entries) {
+        QStringList list;
+        for (const plist::Value &entry : *entries)
+            list << entry.toDictionary()->value(u"NSMenuItem"_s).toDictionary()->value(u"default"_s).toString();
+        return list;
+    };
+    const QStringList enabled = titles(info->value(u"NSServices"_s).toArray());
+    QStringList disabled;
+    for (const QString &title : titles(info->value(u"Quillfen.Velmora.AllNSServices"_s).toArray())) {
+        if (!enabled.contains(title))
+            disabled << title;
+    }
+    return disabled;
 }
 
 QByteArray fileBytes(const QString &path)
@@ -247,6 +286,47 @@ private slots:
         }
         const Run missing = volume.run({u"--dry-run"_s, u"enable"_s, u"Lingo"_s, u"Nothing"_s});
         QCOMPARE(missing.exitCode, 3);
+    }
+
+    void servicesShouldBeMatchedByTheirOwnMenuItemTitleLast_data()
+    {
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("disabled");
+        QTest::addColumn<QStringList>("candidates");
+        QTest::newRow("unique item title") << u"Mail"_s << u"Send File"_s << 0 << u"Mail/Send File"_s << QStringList();
+        QTest::newRow("stored title before item title") << u"Twin"_s << u"Archive"_s << 0 << u"Archive"_s
+                                                        << QStringList();
+        QTest::newRow("item title of two services")
+            << u"Twin"_s << u"Send"_s << 3 << QString() << QStringList{u"Mail -> Send"_s, u"Text -> Send"_s};
+        QTest::newRow("folder name") << u"Mail"_s << u"Mail"_s << 3 << QString() << QStringList();
+    }
+
+    void servicesShouldBeMatchedByTheirOwnMenuItemTitleLast()
+    {
+        QFETCH(QString, provider);
+        QFETCH(QString, service);
+        QFETCH(int, exitCode);
+        QFETCH(QString, disabled);
+        QFETCH(QStringList, candidates);
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        QVERIFY(writeTwinApplication(volume, {u"Mail/Send"_s, u"Text/Send"_s, u"Archive"_s, u"Mail/Archive"_s}));
+        const Run run = volume.run({u"--dry-run"_s, u"disable"_s, provider, service});
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode == 0) {
+            const plist::DictionaryPtr info =
+                plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
+            QCOMPARE(disabledTitles(info), QStringList{disabled});
+            return;
+        }
+        QVERIFY(run.out.isEmpty());
+        const QStringList lines = QString::fromUtf8(run.err).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + candidates.size());
+        QVERIFY(lines[0].contains(service));
+        for (qsizetype i = 0; i < candidates.size(); ++i)
+            QCOMPARE(lines[i + 1].trimmed(), candidates[i]);
     }
 
     void renameShouldStoreTheOriginalWhenTheTranslationIsGivenBack()

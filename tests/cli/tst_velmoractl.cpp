@@ -2,7 +2,9 @@
 
 #include "plist/PropertyList.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,9 +18,11 @@ struct Run {
     QByteArray err;
 };
 
-Run velmoractl(const QStringList &arguments)
+Run velmoractl(const QStringList &arguments,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VELMORA_BINARY_DIR "/bin/velmoractl"), arguments);
     Run run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
@@ -134,6 +138,9 @@ private slots:
         QTest::newRow("option without its value") << QStringList{u"plist"_s, u"x"_s, u"--root"_s};
         QTest::newRow("plist without a file") << QStringList{u"plist"_s};
         QTest::newRow("plist with two files") << QStringList{u"plist"_s, u"a"_s, u"b"_s};
+        QTest::newRow("help on an unknown command") << QStringList{u"help"_s, u"frobnicate"_s};
+        QTest::newRow("--help of an unknown command") << QStringList{u"frobnicate"_s, u"--help"_s};
+        QTest::newRow("help on two commands") << QStringList{u"help"_s, u"menu"_s, u"status"_s};
     }
 
     void shouldAnswerUsageErrorsWithStatusTwo()
@@ -145,11 +152,95 @@ private slots:
         QVERIFY(!run.err.isEmpty());
     }
 
-    void helpShouldListTheCommands()
+    void helpShouldDescribeEveryCommandOnStandardOutput_data()
     {
-        const Run run = velmoractl({u"--help"_s});
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--help") << QStringList{u"--help"_s};
+        QTest::newRow("-h") << QStringList{u"-h"_s};
+        QTest::newRow("help") << QStringList{u"help"_s};
+        QTest::newRow("--help among options") << QStringList{u"--json"_s, u"--help"_s, u"--dry-run"_s};
+    }
+
+    void helpShouldDescribeEveryCommandOnStandardOutput()
+    {
+        QFETCH(QStringList, arguments);
+        const Run run = velmoractl(arguments);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.contains("plist FILE"));
+        QVERIFY(run.err.isEmpty());
+        QVERIFY(run.out.startsWith("usage: velmoractl"));
+        // Each command and option on a line of its own, a description after it.
+        for (const QString &item : {u"providers"_s, u"services PROVIDER"_s, u"menu"_s, u"status"_s,
+                                    u"enable PROVIDER SERVICE"_s, u"disable PROVIDER SERVICE"_s,
+                                    u"rename PROVIDER SERVICE NEW-TITLE"_s, u"shortcut PROVIDER SERVICE KEY"_s,
+                                    u"enable-all [PROVIDER]"_s, u"disable-all [PROVIDER]"_s, u"revert [PROVIDER]"_s,
+                                    u"plist FILE"_s, u"help [COMMAND]"_s, u"--root DIR"_s, u"-h, --help"_s,
+                                    u"--version"_s}) {
+            const QRegularExpression line(u"^  "_s + QRegularExpression::escape(item) + u"  +[a-z]"_s,
+                                          QRegularExpression::MultilineOption);
+            QVERIFY2(line.match(QString::fromUtf8(run.out)).hasMatch(), qPrintable(item));
+        }
+    }
+
+    void commandHelpShouldDescribeThatCommandAlone_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("usage");
+        const QByteArray rename = "usage: velmoractl [OPTIONS] rename PROVIDER SERVICE NEW-TITLE\n";
+        QTest::newRow("help COMMAND") << QStringList{u"help"_s, u"rename"_s} << rename;
+        QTest::newRow("COMMAND --help") << QStringList{u"rename"_s, u"--help"_s} << rename;
+        QTest::newRow("COMMAND -h with arguments") << QStringList{u"rename"_s, u"a"_s, u"-h"_s} << rename;
+        QTest::newRow("--help COMMAND") << QStringList{u"--help"_s, u"plist"_s}
+                                        << "usage: velmoractl [OPTIONS] plist FILE\n"_ba;
+        QTest::newRow("help help") << QStringList{u"help"_s, u"help"_s}
+                                   << "usage: velmoractl [OPTIONS] help [COMMAND]\n"_ba;
+    }
+
+    void commandHelpShouldDescribeThatCommandAlone()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, usage);
+        const Run run = velmoractl(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.isEmpty());
+        QVERIFY2(run.out.startsWith(usage), run.out.constData());
+        QCOMPARE(run.out.count("usage:"), 1);
+        QVERIFY(!run.out.contains("  providers "));
+    }
+
+    void versionShouldComeFromTheBundlesInfoPlist_data()
+    {
+        QTest::addColumn<QByteArray>("info"); // none: the build's own bundle
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        const plist::DictionaryPtr built =
+            plist::readFile(QStringLiteral(VELMORA_BINARY_DIR "/Velmora.app/Contents/Info.plist")).toDictionary();
+        QTest::newRow("the build's bundle")
+            << QByteArray() << 0
+            << "velmoractl " + built->value(u"CFBundleShortVersionString"_s).toString().toUtf8() + '\n';
+        plist::DictionaryPtr other = plist::Dictionary::create();
+        other->set(u"CFBundleShortVersionString"_s, u"9.8.7"_s);
+        QTest::newRow("the bundle VELMORA_BUNDLE names") << plist::writeXml(other) << 0 << "velmoractl 9.8.7\n"_ba;
+        other->remove(u"CFBundleShortVersionString"_s);
+        QTest::newRow("a bundle without a version") << plist::writeXml(other) << 1 << QByteArray();
+    }
+
+    void versionShouldComeFromTheBundlesInfoPlist()
+    {
+        QFETCH(QByteArray, info);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QTemporaryDir bundle;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"VELMORA_BUNDLE"_s);
+        if (!info.isNull()) {
+            QVERIFY(QDir(bundle.path()).mkpath(u"Contents"_s));
+            QVERIFY(!writeFile(bundle, u"Contents/Info.plist"_s, info).isEmpty());
+            environment.insert(u"VELMORA_BUNDLE"_s, bundle.path());
+        }
+        const Run run = velmoractl({u"--version"_s}, environment);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.err.isEmpty(), exitCode == 0);
     }
 };
 
