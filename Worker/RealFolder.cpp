@@ -24,16 +24,17 @@ OpenedFolder failure(int error, const QString &reason)
     return result;
 }
 
-QString describeComponentFailure(int folderFd, const QByteArray &name, const QString &shownPath, int error)
+// A link met with O_DIRECTORY reports ENOTDIR; it is told apart as ELOOP.
+OpenedFolder componentFailure(int folderFd, const QByteArray &name, const QString &shownPath, int error)
 {
     struct stat st {};
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(st.st_mode))
-            return QStringLiteral("<%1> is a symbolic link").arg(shownPath);
+            return failure(ELOOP, QStringLiteral("<%1> is a symbolic link").arg(shownPath));
         if (!S_ISDIR(st.st_mode))
-            return QStringLiteral("<%1> is not a folder").arg(shownPath);
+            return failure(error, QStringLiteral("<%1> is not a folder").arg(shownPath));
     }
-    return QStringLiteral("<%1>: %2").arg(shownPath, QString::fromLocal8Bit(std::strerror(error)));
+    return failure(error, QStringLiteral("<%1>: %2").arg(shownPath, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // shownPrefix is what the components are appended to in a reason.
@@ -45,10 +46,8 @@ OpenedFolder walkComponents(UniqueFd folder, const QStringList &components, QStr
         if (name.isEmpty() || name == "." || name == ".." || name.contains('/') || name.contains('\0'))
             return failure(EINVAL, QStringLiteral("<%1> is not a plain path").arg(shownPrefix));
         UniqueFd next(::openat(folder.get(), name.constData(), kFolderFlags));
-        if (!next.isValid()) {
-            const int error = errno;
-            return failure(error, describeComponentFailure(folder.get(), name, shownPrefix, error));
-        }
+        if (!next.isValid())
+            return componentFailure(folder.get(), name, shownPrefix, errno);
         folder = std::move(next);
     }
     OpenedFolder result;

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 struct WorkerRun {
     int status = -1;
@@ -226,10 +227,14 @@ public:
         return result;
     }
 
+    // childSetup runs in the worker's process before the program starts.
     [[nodiscard]] WorkerRun run(const QStringList &arguments = {QStringLiteral("-go")},
-                                const QProcessEnvironment &extra = {}) const
+                                const QProcessEnvironment &extra = {},
+                                const std::function<void()> &childSetup = {}) const
     {
         QProcess process;
+        if (childSetup)
+            process.setChildProcessModifier(childSetup);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("PKEXEC_UID"));
         environment.remove(QStringLiteral("SUDO_UID"));
