@@ -1,14 +1,18 @@
 #include "ChangeEntry.h"
 
+#include <files/VelInfoPlistNames.h>
+
 #include <QDir>
+
+#include <algorithm>
 
 namespace {
 
-const QStringList &infoFileNames()
+bool isInfoFileName(const QString &name)
 {
-    static const QStringList names = {QStringLiteral("Info.plist"), QStringLiteral("Info-MacOS.plist"),
-                                      QStringLiteral("Info-macos.plist"), QStringLiteral("info.plist")};
-    return names;
+    return std::any_of(kVelInfoPlistNames.begin(), kVelInfoPlistNames.end(), [&](std::string_view candidate) {
+        return name == QLatin1String(candidate.data(), qsizetype(candidate.size()));
+    });
 }
 
 bool isServicesKey(const QString &key)
@@ -30,7 +34,7 @@ QString infoFileNameBelow(const QString &packagePath, const QString &infoPath)
     if (!infoPath.startsWith(prefix))
         return {};
     const QString name = infoPath.mid(prefix.size());
-    return infoFileNames().contains(name) ? name : QString();
+    return isInfoFileName(name) ? name : QString();
 }
 
 } // namespace
@@ -46,6 +50,11 @@ std::optional<ChangeEntry> parseChangeEntry(const plist::Value &element, QString
     const QString *infoPath = dictionary->value(u"Info Path").asString();
     if (!packagePath || !infoPath) {
         *reason = QStringLiteral("\"Package Path\" or \"Info Path\" is missing");
+        return std::nullopt;
+    }
+    // A lone surrogate would reach the system as some other character.
+    if (!packagePath->isValidUtf16() || !infoPath->isValidUtf16()) {
+        *reason = QStringLiteral("\"Package Path\" or \"Info Path\" is not valid text");
         return std::nullopt;
     }
     if (!isCleanAbsolutePath(*packagePath)) {

@@ -17,9 +17,10 @@ struct ChangeEntry {
 };
 
 // The entry, or none with *reason saying why it is refused: it is not a
-// dictionary, a path is not a string, the bundle path is not absolute and
-// clean, "Info Path" is not one of the bundle's own Info.plist names, or
-// "Info" is not a dictionary.
+// dictionary, a path is not a string or not valid UTF-16, the bundle path is
+// not absolute and clean, "Info Path" is not one of the names an Info.plist
+// may have inside the bundle's Contents folder, or "Info" is not a
+// dictionary. Which of the names the bundle uses is decided on disk.
 [[nodiscard]] std::optional<ChangeEntry> parseChangeEntry(const plist::Value &element, QString *reason);
 
 // The first top-level key, other than the services keys Velmora owns, whose

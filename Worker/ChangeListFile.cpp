@@ -1,5 +1,6 @@
 #include "ChangeListFile.h"
 
+#include "RealFolder.h"
 #include "UniqueFd.h"
 #include "WorkerLog.h"
 
@@ -66,18 +67,44 @@ std::optional<QByteArray> readAllFromDescriptor(int fd, qint64 maxSize)
     }
 }
 
-std::optional<plist::ArrayPtr> readChangeList(const QString &path, uid_t requestingUser)
+namespace {
+
+// The list's file opened through its folders, or an invalid descriptor
+// (failures other than a missing file logged).
+UniqueFd openChangeList(const QString &homePath, const QString &path)
 {
+    UniqueFd home(::open(QFile::encodeName(homePath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!home.isValid()) {
+        if (errno != ENOENT)
+            logRefusal(path, QStringLiteral("the home folder: %1").arg(systemError(errno)));
+        return UniqueFd();
+    }
+    const OpenedFolder folder
+        = openRealFolderBelow(home.get(), homePath, QString::fromLatin1(kChangeListFolder));
+    if (!folder.fd.isValid()) {
+        if (folder.error != ENOENT)
+            logRefusal(path, folder.reason);
+        return UniqueFd();
+    }
     // Non-blocking, so a FIFO put in its place cannot stall the open.
-    UniqueFd fd(::open(QFile::encodeName(path).constData(),
-                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd(::openat(folder.fd.get(), kChangeListName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.isValid()) {
         if (errno == ELOOP)
             logRefusal(path, QStringLiteral("it is a symbolic link"));
         else if (errno != ENOENT)
             logRefusal(path, systemError(errno));
-        return std::nullopt;
     }
+    return fd;
+}
+
+} // namespace
+
+std::optional<plist::ArrayPtr> readChangeList(const QString &homePath, uid_t requestingUser)
+{
+    const QString path = homePath + u'/' + QLatin1String(kChangeListFolder) + u'/' + QLatin1String(kChangeListName);
+    const UniqueFd fd = openChangeList(homePath, path);
+    if (!fd.isValid())
+        return std::nullopt;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
         logRefusal(path, systemError(errno));
@@ -92,7 +119,12 @@ std::optional<plist::ArrayPtr> readChangeList(const QString &path, uid_t request
         logRefusal(path, systemError(errno));
         return std::nullopt;
     }
-    const plist::Value root = plist::read(*bytes);
+    plist::Format format = plist::Format::Xml;
+    const plist::Value root = plist::read(*bytes, &format);
+    if (!root.isNone() && format != plist::Format::Xml) {
+        logRefusal(path, QStringLiteral("it is not an XML property list"));
+        return std::nullopt;
+    }
     if (!root.isArray()) {
         logRefusal(path, QStringLiteral("it is not a property list holding an array"));
         return std::nullopt;

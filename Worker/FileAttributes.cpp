@@ -72,20 +72,20 @@ bool readExtendedAttributes(int fd, FileAttributes &attributes)
     return true;
 }
 
-bool applyOwnerAndPermissions(int fd, const FileAttributes &attributes)
+bool applyOwnerAndPermissions(int fd, uid_t owner, gid_t group, mode_t permissions)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return false;
     bool ok = true;
     // Changing the owner clears the set-id bits, so the mode comes after it.
-    if (st.st_uid != attributes.owner || st.st_gid != attributes.group) {
-        ok = ::fchown(fd, attributes.owner, attributes.group) == 0;
+    if (st.st_uid != owner || st.st_gid != group) {
+        ok = ::fchown(fd, owner, group) == 0;
         if (::fstat(fd, &st) != 0)
             return false;
     }
-    if ((st.st_mode & kPermissionBits) != (attributes.permissions & kPermissionBits))
-        ok = ::fchmod(fd, attributes.permissions & kPermissionBits) == 0 && ok;
+    if ((st.st_mode & kPermissionBits) != (permissions & kPermissionBits))
+        ok = ::fchmod(fd, permissions & kPermissionBits) == 0 && ok;
     return ok;
 }
 
@@ -121,10 +121,15 @@ std::optional<FileAttributes> readFileAttributes(int fd)
 
 bool applyFileAttributes(int fd, const FileAttributes &attributes)
 {
-    bool ok = applyOwnerAndPermissions(fd, attributes);
+    bool ok = applyOwnerAndPermissions(fd, attributes.owner, attributes.group, attributes.permissions);
     ok = applyExtendedAttributes(fd, attributes) && ok;
     // Dates last: nothing after this may touch the file.
     const timespec dates[2] = {attributes.accessDate, attributes.modificationDate};
     ok = ::futimens(fd, dates) == 0 && ok;
     return ok;
+}
+
+bool applyOwnership(int fd, uid_t owner, gid_t group, mode_t permissions)
+{
+    return applyOwnerAndPermissions(fd, owner, group, permissions);
 }

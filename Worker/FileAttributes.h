@@ -31,3 +31,6 @@ struct FileAttributes {
 // always. Answers false when any of them could not be set; the others are
 // still tried.
 [[nodiscard]] bool applyFileAttributes(int fd, const FileAttributes &attributes);
+
+// Owner, group and permission bits alone, each only where it differs.
+[[nodiscard]] bool applyOwnership(int fd, uid_t owner, gid_t group, mode_t permissions);

@@ -1,17 +1,18 @@
 #include "InfoPlistWriter.h"
 
+#include "BundleFolders.h"
 #include "ChangeEntry.h"
-#include "ChangeListFile.h"
+#include "CurrentInfoPlist.h"
 #include "FileAttributes.h"
+#include "ReplacementSteps.h"
+#include "TemporaryFileNames.h"
 #include "UniqueFd.h"
 #include "WorkerLog.h"
 
 #include <plist/PropertyList.h>
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,194 +21,73 @@
 
 namespace {
 
-constexpr qint64 kMaxInfoPlistSize = 64 * 1024 * 1024;
+// A newly created Info.plist: readable by all, written by its owner, as a
+// bundle's files are.
+constexpr mode_t kNewInfoPlistPermissions = 0644;
 
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-void logCannotGet(const QString &path)
-{
-    workerLog(QStringLiteral("- cannot get attributes for <%1>").arg(path));
-}
-
-void logCannotSet(const QString &path)
-{
-    workerLog(QStringLiteral("- cannot set attributes for <%1>").arg(path));
-}
-
-void logNotWritten(const QString &infoPath, const QString &reason)
-{
-    workerLog(QStringLiteral("- cannot write <%1>: %2").arg(infoPath, reason));
-}
-
-// Why openat on name failed, in words.
-QString describeOpenFailure(int dirFd, const QByteArray &name, int error)
-{
-    struct stat st {};
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISLNK(st.st_mode))
-            return QStringLiteral("<%1> is a symbolic link").arg(QFile::decodeName(name));
-        if (error == ENOTDIR)
-            return QStringLiteral("<%1> is not a folder").arg(QFile::decodeName(name));
-    }
-    return QStringLiteral("<%1>: %2").arg(QFile::decodeName(name), systemError(error));
-}
-
-UniqueFd openRealFolder(int dirFd, const QByteArray &name, QString *reason, int *error)
-{
-    UniqueFd fd(::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.isValid()) {
-        *error = errno;
-        *reason = describeOpenFailure(dirFd, name, *error);
-    }
-    return fd;
-}
-
-// The bundle and its Contents folder, both real folders.
-struct BundleFolders {
-    UniqueFd bundle;
-    UniqueFd contents;
-};
-
-std::optional<BundleFolders> openBundleFolders(const ChangeEntry &entry)
-{
-    const QFileInfo bundleInfo(entry.packagePath);
-    QString reason;
-    int error = 0;
-    // Links above the bundle are followed, as the application followed them
-    // when it found the bundle; from the bundle down nothing is.
-    UniqueFd parent(::open(QFile::encodeName(bundleInfo.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    BundleFolders folders;
-    if (!parent.isValid()) {
-        error = errno;
-        reason = QStringLiteral("the folder holding the bundle: %1").arg(systemError(error));
-    } else {
-        folders.bundle = openRealFolder(parent.get(), QFile::encodeName(bundleInfo.fileName()), &reason, &error);
-    }
-    if (!folders.bundle.isValid()) {
-        if (error == ENOENT) // the stamp would have read the bundle's attributes first
-            logCannotGet(entry.packagePath);
-        logNotWritten(entry.infoPath, QStringLiteral("the bundle cannot be used: %1").arg(reason));
-        return std::nullopt;
-    }
-    folders.contents = openRealFolder(folders.bundle.get(), QByteArrayLiteral("Contents"), &reason, &error);
-    if (!folders.contents.isValid()) {
-        logNotWritten(entry.infoPath, QStringLiteral("the Contents folder cannot be used: %1").arg(reason));
-        return std::nullopt;
-    }
-    return folders;
-}
-
-// What is on disk now: the attributes to carry over (none when there is no
-// file) and whether its content allows the new one.
-struct CurrentInfoPlist {
-    std::optional<FileAttributes> attributes;
-    bool refused = false;
-};
-
-QString checkCurrentContent(int fd, const ChangeEntry &entry)
-{
-    const std::optional<QByteArray> bytes = readAllFromDescriptor(fd, kMaxInfoPlistSize);
-    if (!bytes)
-        return QStringLiteral("the current file cannot be read: %1").arg(systemError(errno));
-    const plist::DictionaryPtr current = plist::read(*bytes).toDictionary();
-    if (!current)
-        return QStringLiteral("the current file is not a property list holding a dictionary");
-    const QString key = firstChangedKey(*current, *entry.info);
-    if (!key.isNull())
-        return QStringLiteral("the new content differs from the current file in \"%1\"").arg(key);
-    return {};
-}
-
-CurrentInfoPlist examineCurrentInfoPlist(int contentsFd, const ChangeEntry &entry)
-{
-    CurrentInfoPlist result;
-    const QByteArray name = QFile::encodeName(entry.infoFileName);
-    UniqueFd fd(::openat(contentsFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.isValid()) {
-        if (errno == ENOENT)
-            return result; // a new file
-        logNotWritten(entry.infoPath, describeOpenFailure(contentsFd, name, errno));
-        result.refused = true;
-        return result;
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        logNotWritten(entry.infoPath, QStringLiteral("the current file is not a regular file"));
-        result.refused = true;
-        return result;
-    }
-    // Before the content is read, which may update the access date.
-    result.attributes = readFileAttributes(fd.get());
-    if (const QString reason = checkCurrentContent(fd.get(), entry); !reason.isEmpty()) {
-        logNotWritten(entry.infoPath, reason);
-        result.refused = true;
-    }
-    return result;
-}
-
 void stampBundle(int bundleFd, const QString &packagePath, const timespec &runTimestamp)
 {
     std::optional<FileAttributes> attributes = readFileAttributes(bundleFd);
     if (!attributes) {
-        logCannotGet(packagePath);
+        logCannotGetAttributes(packagePath);
         return;
     }
     attributes->modificationDate = runTimestamp;
     if (!applyFileAttributes(bundleFd, *attributes))
-        logCannotSet(packagePath);
+        logCannotSetAttributes(packagePath);
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-UniqueFd createTemporaryFile(int dirFd, const QByteArray &finalName, QByteArray *temporaryName)
+UniqueFd createTemporaryFile(ReplacementSteps &steps, int folderFd, const QByteArray &finalName,
+                             QByteArray *temporaryName)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporaryName = '.' + finalName + ".tidyworker-" + QByteArray::number(qint64(::getpid())) + '-'
-            + QByteArray::number(attempt);
-        UniqueFd fd(::openat(dirFd, temporaryName->constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        *temporaryName = temporaryFileName(finalName, ::getpid(), attempt);
+        UniqueFd fd(steps.createExclusive(folderFd, *temporaryName));
         if (fd.isValid() || errno != EEXIST)
             return fd;
     }
     return UniqueFd();
 }
 
-// Writes bytes as contentsFd/name through a temporary file that receives the
-// carried-over attributes before it takes the old file's place.
+// The attributes the new file takes just before it replaces the old one: the
+// old file's, or when there are none to carry the owner and group of its
+// Contents folder, as a file made there by the bundle's owner would have.
+bool applyFinalAttributes(int fd, int contentsFd, const CurrentInfoPlist &current)
+{
+    if (current.attributes)
+        return applyFileAttributes(fd, *current.attributes);
+    struct stat contents {};
+    return ::fstat(contentsFd, &contents) == 0
+        && applyOwnership(fd, contents.st_uid, contents.st_gid, kNewInfoPlistPermissions);
+}
+
 enum class WriteOutcome { Failed, Written, WrittenAttributesFailed };
 
-WriteOutcome replaceAtomically(int contentsFd, const ChangeEntry &entry, const QByteArray &bytes,
-                               const std::optional<FileAttributes> &carried)
+// Writes bytes as contentsFd/name through a temporary file that only its
+// owner can open until its content is on disk; no temporary file outlives a
+// failure.
+WriteOutcome replaceAtomically(ReplacementSteps &steps, int contentsFd, const ChangeEntry &entry,
+                               const QByteArray &bytes, const CurrentInfoPlist &current)
 {
     const QByteArray name = QFile::encodeName(entry.infoFileName);
     QByteArray temporaryName;
-    UniqueFd fd = createTemporaryFile(contentsFd, name, &temporaryName);
+    UniqueFd fd = createTemporaryFile(steps, contentsFd, name, &temporaryName);
     if (!fd.isValid()) {
         logNotWritten(entry.infoPath, QStringLiteral("no temporary file: %1").arg(systemError(errno)));
         return WriteOutcome::Failed;
     }
-    bool written = writeAll(fd.get(), bytes);
-    const bool attributesApplied = written && (!carried || applyFileAttributes(fd.get(), *carried));
-    written = written && ::fsync(fd.get()) == 0;
-    written = written && ::renameat(contentsFd, temporaryName.constData(), contentsFd, name.constData()) == 0;
+    bool written = steps.writeAll(fd.get(), bytes) && steps.flush(fd.get());
+    const bool attributesApplied = written && applyFinalAttributes(fd.get(), contentsFd, current);
+    // A new file never replaces one that appeared meanwhile.
+    written = written && steps.rename(contentsFd, temporaryName, name, !current.exists);
     if (!written) {
         const int error = errno;
-        ::unlinkat(contentsFd, temporaryName.constData(), 0);
+        steps.remove(contentsFd, temporaryName);
         logNotWritten(entry.infoPath, systemError(error));
         return WriteOutcome::Failed;
     }
@@ -215,47 +95,49 @@ WriteOutcome replaceAtomically(int contentsFd, const ChangeEntry &entry, const Q
     return attributesApplied ? WriteOutcome::Written : WriteOutcome::WrittenAttributesFailed;
 }
 
+void logRefusedElement(const plist::Value &element, const QString &reason)
+{
+    const plist::DictionaryPtr dictionary = element.toDictionary();
+    const QString *infoPath = dictionary ? dictionary->value(u"Info Path").asString() : nullptr;
+    logNotWritten(infoPath ? *infoPath : QStringLiteral("?"), reason);
+}
+
 } // namespace
 
-EntryResult writeChangeEntry(const plist::Value &element, const timespec &runTimestamp)
+EntryResult writeChangeEntry(const plist::Value &element, const timespec &runTimestamp, ReplacementSteps &steps)
 {
     QString reason;
     const std::optional<ChangeEntry> entry = parseChangeEntry(element, &reason);
     if (!entry) {
-        const QString *infoPath = element.toDictionary() ? element.toDictionary()->value(u"Info Path").asString()
-                                                         : nullptr;
-        logNotWritten(infoPath ? *infoPath : QStringLiteral("?"), reason);
+        logRefusedElement(element, reason);
         return EntryResult::Failed;
     }
-    const std::optional<BundleFolders> folders = openBundleFolders(*entry);
-    if (!folders)
-        return EntryResult::Failed;
-    CurrentInfoPlist current = examineCurrentInfoPlist(folders->contents.get(), *entry);
-    if (current.refused)
-        return EntryResult::Failed;
     const QByteArray bytes = plist::writeXml(plist::Value(entry->info));
     if (bytes.isEmpty()) {
         logNotWritten(entry->infoPath, QStringLiteral("\"Info\" cannot be written as a property list"));
         return EntryResult::Failed;
     }
+    const std::optional<BundleFolders> folders = openBundleFolders(*entry);
+    if (!folders)
+        return EntryResult::Failed;
+    CurrentInfoPlist current = examineCurrentInfoPlist(folders->contents.get(), *entry, bytes);
+    if (current.refused)
+        return EntryResult::Failed;
 
     stampBundle(folders->bundle.get(), entry->packagePath, runTimestamp);
     if (current.attributes)
         current.attributes->modificationDate = runTimestamp;
-    switch (replaceAtomically(folders->contents.get(), *entry, bytes, current.attributes)) {
-    case WriteOutcome::Failed:
+    removeStaleTemporaryFiles(folders->contents.get());
+    const WriteOutcome outcome = replaceAtomically(steps, folders->contents.get(), *entry, bytes, current);
+    if (outcome == WriteOutcome::Failed)
         return EntryResult::Failed;
-    case WriteOutcome::WrittenAttributesFailed:
-        logCannotSet(entry->infoPath);
-        return EntryResult::AttributesNotApplied;
-    case WriteOutcome::Written:
-        break;
-    }
+    if (outcome == WriteOutcome::WrittenAttributesFailed)
+        logCannotSetAttributes(entry->infoPath);
     if (!current.attributes) {
-        logCannotGet(entry->infoPath);
+        logCannotGetAttributes(entry->infoPath);
         return EntryResult::NoAttributesToCarry;
     }
-    return EntryResult::AttributesCarried;
+    return outcome == WriteOutcome::Written ? EntryResult::AttributesCarried : EntryResult::AttributesNotApplied;
 }
 
 char characterForResult(EntryResult result)

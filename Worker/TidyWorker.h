@@ -3,11 +3,14 @@
 // TidyWorker's work: apply the prepared Info.plist contents listed in the
 // user's Changes.plist, one character on the output per entry written.
 
+#include <plist/PlistValue.h>
+
 #include <QString>
 
 #include <sys/types.h>
 
 class QIODevice;
+class ReplacementSteps;
 
 struct TidyWorkerOptions {
     // What "~" stands for: the home folder of the user who asked for the save.
@@ -28,8 +31,18 @@ enum TidyWorkerStatus {
     TidyWorkerWriteFailed = 2,       // the run stopped at that entry
 };
 
+// Process-wide settings for a privileged run, made before anything else:
+// files the worker creates are open to nobody else (umask 077) until their
+// final attributes are set, and a file-size limit makes a write fail
+// (SIGXFSZ ignored) instead of killing the worker halfway.
+void prepareWorkerProcess();
+
 // "~/Library/Application Support/Velmora/Changes.plist" for this home.
 [[nodiscard]] QString changeListPath(const QString &homePath);
 
 // The whole run. Each character goes to out as soon as its entry is done.
 [[nodiscard]] int runTidyWorker(const TidyWorkerOptions &options, QIODevice &out);
+
+// The run once the list is read: every entry in order, stopping at the first
+// that is refused or cannot be written.
+[[nodiscard]] int applyChangeList(const plist::Array &entries, QIODevice &out, ReplacementSteps &steps);

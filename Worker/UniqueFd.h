@@ -25,6 +25,8 @@ public:
 
     [[nodiscard]] int get() const { return m_fd; }
     [[nodiscard]] bool isValid() const { return m_fd >= 0; }
+    // Gives the descriptor up without closing it.
+    [[nodiscard]] int release() { return std::exchange(m_fd, -1); }
     void reset()
     {
         if (m_fd >= 0)

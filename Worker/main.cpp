@@ -11,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    prepareWorkerProcess();
     if (argc > 0)
         setWorkerLogProcessName(QFileInfo(QFile::decodeName(argv[0])).fileName());
     QFile out;

@@ -20,15 +20,18 @@ VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers)
             continue;
         const std::optional<QString> infoPath = provider->infoDictionaryPath();
         const plist::DictionaryPtr cleaned = infoPath ? provider->cleanedInfoDictionaryForSaving() : nullptr;
-        if (!infoPath || !QFileInfo::exists(*infoPath) || !cleaned) {
+        // The worker follows no symbolic link, so the list names each bundle
+        // by its real path, resolved here once (the volume's root included).
+        const QString packagePath = QFileInfo(provider->path()).canonicalFilePath();
+        if (!infoPath || !QFileInfo::exists(*infoPath) || !cleaned || packagePath.isEmpty()) {
             VelLog(QStringLiteral("<%1> appears to have been removed").arg(provider->path()));
             changes.providerVanished = true;
             continue;
         }
         plist::DictionaryPtr entry = plist::Dictionary::create();
         entry->set(kInfo, cleaned);
-        entry->set(kInfoPath, *infoPath);
-        entry->set(kPackagePath, provider->path());
+        entry->set(kInfoPath, packagePath + QStringLiteral("/Contents/") + QFileInfo(*infoPath).fileName());
+        entry->set(kPackagePath, packagePath);
         changes.entries->append(entry);
     }
     return changes;

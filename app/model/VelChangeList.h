@@ -2,7 +2,8 @@
 
 // The change list of a save: one entry per dirty provider, in the order of the
 // provider list, each a dictionary with "Info" (the cleaned Info.plist to
-// write), "Info Path" and "Package Path", as the worker reads them.
+// write), "Info Path" and "Package Path", as the worker reads them. Both
+// paths are real paths: no component is a symbolic link.
 
 #include "VelFileRepresentation.h"
 

@@ -5,14 +5,22 @@
 
 #include <plist/PropertyList.h>
 
+#include <ReplacementSteps.h>
+#include <TidyWorker.h>
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 struct WorkerRun {
     int status = -1;
@@ -32,6 +40,73 @@ inline bool sameInstant(const timespec &a, const timespec &b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
+
+// A date long past (2001), so that any date a run sets differs from it
+// without waiting for the clock to move.
+inline constexpr timespec kLongAgo{1000000000, 0};
+
+// Sets the access and modification dates of the path itself (not what a
+// link leads to) to kLongAgo.
+inline bool ageFile(const QString &path)
+{
+    const timespec dates[2] = {kLongAgo, kLongAgo};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), dates, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Everything in a folder, hidden names included.
+inline QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Collects what this process writes to standard error while it lives, for
+// runs of the worker's code inside the test.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() : m_file(std::tmpfile())
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        if (m_file)
+            ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~StandardErrorCapture()
+    {
+        restore();
+        if (m_file)
+            std::fclose(m_file);
+    }
+    StandardErrorCapture(const StandardErrorCapture &) = delete;
+    StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
+
+    // Stops capturing and answers what was written.
+    QString text()
+    {
+        restore();
+        if (!m_file)
+            return {};
+        QByteArray bytes;
+        char buffer[4096];
+        std::rewind(m_file);
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;)
+            bytes.append(buffer, qsizetype(n));
+        return QString::fromUtf8(bytes);
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    std::FILE *m_file = nullptr;
+    int m_saved = -1;
+};
 
 // The content of a regular file (through links), else nothing.
 inline QByteArray fileBytes(const QString &path)
@@ -121,11 +196,12 @@ public:
         return plist::Value(entry);
     }
 
-    bool writeChangeListRoot(const plist::Value &root)
+    bool writeChangeListRoot(const plist::Value &root) { return writeChangeListBytes(plist::writeXml(root)); }
+
+    bool writeChangeListBytes(const QByteArray &bytes)
     {
         QFile::remove(changeListPath());
         QFile file(changeListPath());
-        const QByteArray bytes = plist::writeXml(root);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
             && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
@@ -135,10 +211,30 @@ public:
         return writeChangeListRoot(plist::Value(plist::Array::create(entries)));
     }
 
+    // The worker's code run inside the test on a list that need not survive
+    // the trip through an XML file, each write step through steps.
+    [[nodiscard]] static WorkerRun runInProcess(const std::vector<plist::Value> &entries,
+                                                ReplacementSteps &steps = ReplacementSteps::system())
+    {
+        const plist::ArrayPtr list = plist::Array::create(entries);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        StandardErrorCapture capture;
+        WorkerRun result;
+        result.status = applyChangeList(*list, out, steps);
+        result.log = capture.text();
+        result.output = out.data();
+        return result;
+    }
+
+    // childSetup runs in the worker's process before the program starts.
     [[nodiscard]] WorkerRun run(const QStringList &arguments = {QStringLiteral("-go")},
-                                const QProcessEnvironment &extra = {}) const
+                                const QProcessEnvironment &extra = {},
+                                const std::function<void()> &childSetup = {}) const
     {
         QProcess process;
+        if (childSetup)
+            process.setChildProcessModifier(childSetup);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("PKEXEC_UID"));
         environment.remove(QStringLiteral("SUDO_UID"));

@@ -8,7 +8,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum class ListProblem { GroupWritable, OthersWritable, HardLinked, SymbolicLink, Folder, Fifo, TooLarge, ForeignOwner };
+enum class ListProblem {
+    GroupWritable,
+    OthersWritable,
+    HardLinked,
+    SymbolicLink,
+    Folder,
+    Fifo,
+    TooLarge,
+    ForeignOwner,
+    Binary,
+    Text,
+    LinkedVelmoraFolder,
+    LinkedLibraryFolder,
+};
 Q_DECLARE_METATYPE(ListProblem)
 
 class TestChangeListChecks : public QObject {
@@ -49,6 +62,10 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList_data()
     QTest::newRow("FIFO, which must not stall the worker") << ListProblem::Fifo << "not a regular file";
     QTest::newRow("too large") << ListProblem::TooLarge << "too large";
     QTest::newRow("foreign owner") << ListProblem::ForeignOwner << "owned by uid 4321";
+    QTest::newRow("binary list") << ListProblem::Binary << "not an XML property list";
+    QTest::newRow("text list") << ListProblem::Text << "not an XML property list";
+    QTest::newRow("Velmora folder a symbolic link") << ListProblem::LinkedVelmoraFolder << "Application Support/Velmora> is a symbolic link";
+    QTest::newRow("Library folder a symbolic link") << ListProblem::LinkedLibraryFolder << "tester/Library> is a symbolic link";
 }
 
 void TestChangeListChecks::shouldRefuseUntrustworthyList()
@@ -84,6 +101,28 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList()
         QFile file(path);
         QVERIFY(file.open(QIODevice::Append));
         QVERIFY(file.write(QByteArray(64 * 1024 * 1024, ' ')) > 0);
+        break;
+    }
+    case ListProblem::Binary:
+    case ListProblem::Text: {
+        // The same entries, as a list Velmora never writes.
+        const plist::Value list = plist::readFile(path);
+        const QByteArray bytes = problem == ListProblem::Binary ? plist::writeBinary(list)
+                                                                : plist::describe(list).toUtf8();
+        QVERIFY(plist::contentEquals(plist::read(bytes), list));
+        QVERIFY(f.volume.writeChangeListBytes(bytes));
+        break;
+    }
+    case ListProblem::LinkedVelmoraFolder:
+    case ListProblem::LinkedLibraryFolder: {
+        // The same list, reached through a link.
+        const QString linked = problem == ListProblem::LinkedVelmoraFolder
+            ? f.volume.home() + QStringLiteral("/Library/Application Support/Velmora")
+            : f.volume.home() + QStringLiteral("/Library");
+        const QString real = f.volume.root() + QStringLiteral("/real");
+        QVERIFY(QDir().rename(linked, real));
+        QVERIFY(QFile::link(real, linked));
+        QVERIFY(QFileInfo::exists(path));
         break;
     }
     case ListProblem::ForeignOwner:
