@@ -9,6 +9,7 @@
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
 #include <files/VelDisplayNames.h>
+#include <files/VelInfoPlistNames.h>
 #include <log/VelLog.h>
 #include <plist/PropertyList.h>
 #include <util/VelDictionaryUtilities.h>
@@ -37,8 +38,6 @@ QString textOrEmpty(const std::optional<QString> &s)
 {
     return s.value_or(QString());
 }
-
-const char *const kInfoPlistNames[] = {"Info.plist", "Info-MacOS.plist", "Info-macos.plist", "info.plist"};
 
 } // namespace
 
@@ -108,7 +107,7 @@ std::optional<QString> VelFileRepresentation::infoDictionaryPath() const
     if (m_infoDictionary)
         return m_infoDictionaryPath;
     const QString contents = m_path + QStringLiteral("/Contents/");
-    for (const char *name : kInfoPlistNames) {
+    for (const std::string_view name : kVelInfoPlistNames) {
         const QString candidate = contents + QLatin1String(name);
         if (pathExists(candidate))
             return candidate;
@@ -140,7 +139,7 @@ bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
             bytes = QByteArray();
     });
     const QString contents = m_path + QStringLiteral("/Contents/");
-    for (const char *name : kInfoPlistNames) {
+    for (const std::string_view name : kVelInfoPlistNames) {
         const QString infoPath = contents + QLatin1String(name);
         int error = 0;
         const bool readable = plist::readFileBytes(infoPath, &bytes, &error);
