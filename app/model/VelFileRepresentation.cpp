@@ -1,7 +1,6 @@
 #include "VelFileRepresentation.h"
 
 #include "VelCodeSignature.h"
-#include "VelServiceCatalogue.h"
 #include "VelServiceEntry.h"
 #include "VelServiceKeys.h"
 #include "VelServiceSorting.h"
@@ -287,7 +286,7 @@ std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::
     if (m_servicesMenuStringsPath->isEmpty())
         return title;
     const plist::Value &table
-        = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, VelServiceCatalogue::shared().lookupPass());
+        = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, m_lookupPass);
     if (table.isNone())
         return title;
     const plist::Dictionary *translations = table.asDictionary();

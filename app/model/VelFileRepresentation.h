@@ -42,6 +42,11 @@ public:
     [[nodiscard]] const VelBundle &bundle();
     [[nodiscard]] const QString &name();
 
+    // Non-zero while the catalogue runs one operation over its providers (a
+    // discovery, a tree build, a sort): within it, the strings file is
+    // checked for changes once rather than on every title lookup.
+    void setLookupPass(quint64 pass) { m_lookupPass = pass; }
+
     [[nodiscard]] std::optional<QString> infoDictionaryPath() const;
     [[nodiscard]] plist::DictionaryPtr infoDictionary();
     // None means: not a provider. An empty list is a provider without services.
@@ -83,6 +88,7 @@ private:
     QString m_path;
     std::optional<QString> m_name;
     std::optional<bool> m_isSigned;
+    quint64 m_lookupPass = 0;
     plist::DictionaryPtr m_infoDictionary;
     std::optional<QString> m_infoDictionaryPath; // the file m_infoDictionary was read from
     plist::ArrayPtr m_services;

@@ -7,6 +7,7 @@
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
 #include <files/VelMacVolume.h>
+#include <plist/KeyHash.h>
 #include <util/VelFormat.h>
 #include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
@@ -26,6 +27,11 @@ bool isFolder(const QString &path)
 
 } // namespace
 
+size_t VelPathHash::operator()(const QString &path) const
+{
+    return plist::keyHash(path.constData(), size_t(path.size()) * sizeof(QChar));
+}
+
 VelServiceCatalogue &VelServiceCatalogue::shared()
 {
     static VelServiceCatalogue singletonCatalogue;
@@ -36,6 +42,15 @@ void VelServiceCatalogue::setApplications(std::vector<VelProviderPtr> providers)
 {
     m_applications = std::move(providers);
     m_ownerIndex.clear();
+    for (const VelProviderPtr &provider : m_applications)
+        provider->setLookupPass(m_lookupPass);
+}
+
+void VelServiceCatalogue::setLookupPass(quint64 pass)
+{
+    m_lookupPass = pass;
+    for (const VelProviderPtr &provider : m_applications)
+        provider->setLookupPass(pass);
 }
 
 // Marks a catalogue operation while it runs; operations started inside
@@ -45,12 +60,12 @@ public:
     explicit LookupPass(VelServiceCatalogue &catalogue) : m_catalogue(catalogue)
     {
         if (m_catalogue.m_lookupPassDepth++ == 0)
-            m_catalogue.m_lookupPass = ++m_catalogue.m_lastLookupPass;
+            m_catalogue.setLookupPass(++m_catalogue.m_lastLookupPass);
     }
     ~LookupPass()
     {
         if (--m_catalogue.m_lookupPassDepth == 0)
-            m_catalogue.m_lookupPass = 0;
+            m_catalogue.setLookupPass(0);
     }
     LookupPass(const LookupPass &) = delete;
     LookupPass &operator=(const LookupPass &) = delete;
@@ -107,6 +122,7 @@ void VelServiceCatalogue::addServicesFromDirectory(const QString &folder, VelPat
 bool VelServiceCatalogue::addProviderOffering(const QString &path, VelPathSet &seenPaths)
 {
     const VelProviderPtr provider = std::make_shared<VelFileRepresentation>(path);
+    provider->setLookupPass(m_lookupPass);
     if (!provider->services())
         return false;
     m_applications.push_back(provider);

@@ -6,7 +6,6 @@
 
 #include "VelFileRepresentation.h"
 
-#include <plist/KeyHash.h>
 #include <plist/PlistValue.h>
 
 #include <QHash>
@@ -20,10 +19,7 @@
 // thousands are checked, so they are hashed with the quick key hash rather
 // than Qt's.
 struct VelPathHash {
-    size_t operator()(const QString &path) const
-    {
-        return plist::keyHash(path.constData(), size_t(path.size()) * sizeof(QChar));
-    }
+    size_t operator()(const QString &path) const;
 };
 using VelPathSet = std::unordered_set<QString, VelPathHash>;
 
@@ -72,6 +68,7 @@ public:
 
 private:
     class LookupPass;
+    void setLookupPass(quint64 pass);
 
     // Lists the bundle at path when it declares services (an empty list
     // counts) and marks the path as seen; answers whether it was listed.

@@ -1,11 +1,12 @@
 #pragma once
 
 // A strings file read through a cache: the parsed contents are kept and the
-// file is read again only when its size or modification time changes, so the
+// file is read again only when its stamp (size, time, inode) changes, so the
 // answers are those of reading it on every call at the cost of one stat.
 // Calls that give the same non-zero pass number skip the stat after the
 // first: the caller vouches that they belong to one operation.
 
+#include <files/VelFileStamp.h>
 #include <plist/PlistValue.h>
 
 #include <QString>
@@ -20,9 +21,7 @@ public:
 
 private:
     QString m_path;
-    qint64 m_size = -1;
-    qint64 m_modifiedNanoseconds = -1;
-    qint64 m_inode = -1;
+    VelFileStamp m_stamp;
     quint64 m_checkedInPass = 0;
     plist::Value m_contents;
 };

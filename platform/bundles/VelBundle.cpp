@@ -1,6 +1,7 @@
 #include "VelBundle.h"
 
 #include "defaults/VelUserDefaults.h"
+#include "files/VelFileStamp.h"
 #include "plist/PropertyList.h"
 
 #include <QDir>
@@ -23,9 +24,9 @@ struct VelBundle::State {
     bool infoLoaded = false;
     plist::DictionaryPtr info;
     // The .lproj folders of the resources folder as (language, folder name),
-    // kept while the folder's modification time stays the same. Few enough
-    // to search in order.
-    qint64 listedModification = -1;
+    // kept while the folder's stamp stays the same. Few enough to search in
+    // order.
+    VelFileStamp listedStamp;
     std::vector<std::pair<QString, QString>> localizationFolders;
     QHash<QString, plist::DictionaryPtr> stringTables;
 };
@@ -41,11 +42,6 @@ bool isDirectory(const QString &path, unsigned char type)
         return false;
     struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-qint64 modificationOf(const struct stat &info)
-{
-    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 QString languageFromLocaleName(QString name)
@@ -177,11 +173,10 @@ QString VelBundle::bundleIdentifier() const
 
 void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) const
 {
-    struct stat info { };
-    const qint64 modification = ::fstat(dirfd(dir), &info) == 0 ? modificationOf(info) : -1;
-    if (modification != -1 && modification == m_state->listedModification)
+    const VelFileStamp stamp = VelFileStampOfDescriptor(dirfd(dir));
+    if (stamp.exists && stamp == m_state->listedStamp)
         return;
-    m_state->listedModification = modification;
+    m_state->listedStamp = stamp;
     m_state->localizationFolders.clear();
     while (const dirent *item = ::readdir(dir)) {
         const size_t length = std::strlen(item->d_name);

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -77,34 +76,22 @@ QString VelUserDefaults::path() const
     return preferencesFolder() + u'/' + m_domain + QStringLiteral(".plist");
 }
 
-VelUserDefaults::FileStamp VelUserDefaults::stampOf(const QString &path)
-{
-    FileStamp stamp;
-    stamp.path = path;
-    struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.modifiedNanoseconds = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    stamp.size = qint64(info.st_size);
-    stamp.inode = info.st_ino;
-    return stamp;
-}
-
 void VelUserDefaults::refresh(Purpose purpose) const
 {
     if (m_loaded && m_readBatches > 0 && purpose == Purpose::Reading)
         return;
-    const FileStamp stamp = stampOf(path());
-    if (m_loaded && stamp == m_stamp)
+    const QString file = path();
+    const VelFileStamp stamp = VelFileStampAtPath(file);
+    if (m_loaded && stamp == m_stamp && file == m_readPath)
         return;
     m_loaded = true;
+    m_readPath = file;
     m_stamp = stamp;
     m_unreadable = false;
     m_values = plist::Dictionary::create();
     if (!stamp.exists)
         return;
-    if (plist::DictionaryPtr read = plist::readFile(stamp.path).toDictionary())
+    if (plist::DictionaryPtr read = plist::readFile(file).toDictionary())
         m_values = read;
     else
         m_unreadable = true;
@@ -228,17 +215,17 @@ bool VelUserDefaults::setObjects(const plist::DictionaryPtr &values)
 bool VelUserDefaults::setUnreadableFileAside()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = m_stamp.path + QStringLiteral(".unreadable-") + stamp;
+    QString aside = m_readPath + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_stamp.path + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
-    if (!QFile::rename(m_stamp.path, aside)) {
+        aside = m_readPath + QStringLiteral(".unreadable-") + stamp + u'-' + QString::number(n);
+    if (!QFile::rename(m_readPath, aside)) {
         VelLog(QStringLiteral("could not read the preferences file <%1> and could not move it "
                               "aside; it is left unchanged")
-                   .arg(m_stamp.path));
+                   .arg(m_readPath));
         return false;
     }
     VelLog(QStringLiteral("could not read the preferences file <%1>; kept it as <%2>")
-               .arg(m_stamp.path, aside));
+               .arg(m_readPath, aside));
     m_unreadable = false;
     return true;
 }
@@ -247,14 +234,14 @@ bool VelUserDefaults::write()
 {
     if (m_unreadable && !setUnreadableFileAside())
         return false;
-    const QString target = m_stamp.path;
+    const QString target = m_readPath;
     QDir().mkpath(QFileInfo(target).path());
     QString error;
     if (!plist::writeXmlFile(plist::Value(m_values), target, &error)) {
         VelLog(QStringLiteral("could not write the preferences file <%1>: %2").arg(target, error));
-        m_stamp = stampOf(target);
+        m_stamp = VelFileStampAtPath(target);
         return false;
     }
-    m_stamp = stampOf(target);
+    m_stamp = VelFileStampAtPath(target);
     return true;
 }

@@ -12,8 +12,9 @@
 
 #include "plist/PlistValue.h"
 
+#include <files/VelFileStamp.h>
+
 #include <QString>
-#include <sys/types.h>
 
 class VelUserDefaults {
 public:
@@ -73,16 +74,6 @@ public:
     };
 
 private:
-    struct FileStamp {
-        QString path;
-        bool exists = false;
-        qint64 modifiedNanoseconds = 0;
-        qint64 size = 0;
-        ino_t inode = 0;
-        friend bool operator==(const FileStamp &, const FileStamp &) = default;
-    };
-
-    [[nodiscard]] static FileStamp stampOf(const QString &path);
     enum class Purpose { Reading, Writing };
     void refresh(Purpose purpose = Purpose::Reading) const;
     [[nodiscard]] bool setUnreadableFileAside();
@@ -90,7 +81,8 @@ private:
 
     QString m_domain;
     mutable plist::DictionaryPtr m_values;
-    mutable FileStamp m_stamp;
+    mutable QString m_readPath;
+    mutable VelFileStamp m_stamp;
     mutable bool m_loaded = false;
     mutable bool m_unreadable = false;
     mutable int m_readBatches = 0;
