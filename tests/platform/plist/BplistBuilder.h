@@ -15,7 +15,7 @@ inline QByteArray bigEndian(quint64 v, int size)
 {
     QByteArray out;
     for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
-        out += char(uchar(v >> shift));
+        out += char(shift < 64 ? uchar(v >> shift) : 0); // a field wider than 64 bits starts with zeros
     return out;
 }
 
