@@ -3,6 +3,11 @@
 # build-fuzz and runs fuzz_NAME for SECONDS seconds, starting from the seed
 # corpus fuzz/corpus/NAME. Inputs it finds go to build-fuzz/corpus/NAME,
 # crashing inputs to build-fuzz/crashes/NAME/.
+#
+# Reading N bytes may hold about 40 * N bytes (see platform/plist/PropertyList.h):
+# a few MB for the longest input here. The memory limits leave room for the
+# fuzzer and the sanitizers and report anything that grows beyond the bound:
+# RSS_LIMIT_MB for the process, MALLOC_LIMIT_MB for any single allocation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 name=${1:?usage: scripts/fuzz.sh NAME SECONDS}
@@ -17,10 +22,14 @@ work=build-fuzz/corpus/$name
 crashes=build-fuzz/crashes/$name
 mkdir -p "$work" "$crashes"
 # The catalogue fuzzer also starts from the real Info.plist files, when present.
-if [ "$name" = catalogue ] && [ -d ../shared/corpus/real ]; then
-    python3 fuzz/make_catalogue_seeds.py "$work" examples ../shared/corpus/real
+# It keeps a whole volume's worth of state per input, so it gets more room.
+rss_default=512
+if [ "$name" = catalogue ]; then
+    rss_default=1536
+    [ -d ../shared/corpus/real ] && python3 fuzz/make_catalogue_seeds.py "$work" examples ../shared/corpus/real
 fi
-options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536
+options=(-max_total_time="$seconds" -timeout=10 -max_len=65536
+         -rss_limit_mb="${RSS_LIMIT_MB:-$rss_default}" -malloc_limit_mb="${MALLOC_LIMIT_MB:-32}"
          -artifact_prefix="$crashes/" -print_final_stats=1)
 [ -f "fuzz/$name.dict" ] && options+=(-dict="fuzz/$name.dict")
 exec "build-fuzz/fuzz/fuzz_$name" "${options[@]}" "$work" "fuzz/corpus/$name"

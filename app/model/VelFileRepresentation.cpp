@@ -42,10 +42,12 @@ QString textOrEmpty(const std::optional<QString> &s)
 
 bool VelMayDeclareServices(QByteArrayView bytes)
 {
-    // Every source key ends in "NSServices". The key may also be spelt in
-    // UTF-16, through XML character references or through text escapes, so
-    // a NUL byte, "&#" or a backslash anywhere means: parse it. memchr is
-    // much cheaper than a pattern search, which runs once.
+    // Every source key ends in "NSServices". Spelt other than literally, it
+    // needs one of: a NUL byte (UTF-16 text of any format, and every binary
+    // file, whose trailer holds zero bytes), a backslash (text escapes), or in
+    // XML a character reference "&#", a CDATA section "<![CDATA[" or a comment
+    // "<!--" splitting the key's text. Any of those means: parse it. memchr
+    // is much cheaper than a pattern search, which runs once.
     if (bytes.isEmpty())
         return false;
     const char *data = bytes.data();
@@ -57,6 +59,13 @@ bool VelMayDeclareServices(QByteArrayView bytes)
         if (rest > 1 && amp[1] == '#')
             return true;
         amp = static_cast<const char *>(std::memchr(amp + 1, '&', rest - 1));
+    }
+    // "<!" is rare: a DOCTYPE, and comments and CDATA sections.
+    for (const char *at = static_cast<const char *>(::memmem(data, size, "<!", 2)); at;) {
+        const size_t rest = size_t(data + size - at);
+        if (rest > 2 && (at[2] == '-' || at[2] == '['))
+            return true;
+        at = static_cast<const char *>(::memmem(at + 2, rest - 2, "<!", 2));
     }
     return false;
 }

@@ -16,10 +16,25 @@
 //   is not a finite number: the read fails.
 // - UTF-16 strings are kept unit by unit, lone surrogates included, as
 //   CoreFoundation keeps them.
-// - An object referenced twice (not a cycle) is decoded each time, so every
-//   container in the result is a distinct object. The total number of values
-//   decoded is capped by the file size, which stops a small file that
-//   references one container from many places from expanding without bound.
+// - A container referenced twice (not a cycle) is decoded each time, so every
+//   container in the result is a distinct object: containers are mutable and
+//   must not alias. Strings and data are decoded once and shared, which is
+//   safe because they copy on write; CoreFoundation and Python write each
+//   distinct string, number, date and data once and reference it from every
+//   place that holds it.
+//
+// Memory is bounded by the input. Every allocation the result holds is
+// charged as it is made (a container with its slots, a string or data the
+// first time it is decoded, the dictionary of a UID), and a read whose
+// charges would pass kBytesPerInputByte per input byte plus kFixedAllowance
+// fails. So reading N bytes never holds more than 40 * N + 64 KiB for its
+// values, plus 4 bytes per object of the offset table for the reader's own
+// bookkeeping. A file in which no container is referenced twice always fits:
+// its costliest parts, an array slot or a dictionary entry of one-byte
+// references, take 32 and 36 bytes per input byte. A small container
+// referenced from many places, which would expand far beyond that, is refused
+// when the budget runs out, as is a UID referenced from many places (each
+// reference becomes a dictionary of its own).
 
 #include "PropertyList.h"
 #include "StringBlocks.h"
@@ -41,6 +56,22 @@ constexpr qsizetype kTrailerSize = 32;
 // Dictionaries up to this size have their keys checked pairwise; larger ones
 // rely on the dictionary's own lookup (which indexes them) for each key.
 constexpr quint64 kSmallDictionary = 32;
+
+// The memory budget, and what is charged against it: sizes as the allocator
+// hands them out, with 16 bytes of its own per block.
+constexpr quint64 kBytesPerInputByte = 40;
+constexpr quint64 kFixedAllowance = 64 * 1024;
+constexpr quint64 kBlockOverhead = 16;
+// A shared container: the object, its reference counts and the block.
+constexpr quint64 kArrayCost = sizeof(Array) + 16 + kBlockOverhead;
+constexpr quint64 kDictionaryCost = sizeof(Dictionary) + 16 + kBlockOverhead;
+constexpr quint64 kArraySlotCost = sizeof(Value);
+// An entry and its share of the lookup index of a large dictionary (at most
+// four slots of four bytes each).
+constexpr quint64 kDictionarySlotCost = sizeof(Dictionary::Entry) + 16;
+// A string's record in the string store, and a data's shared header.
+constexpr quint64 kStringCost = 16 + 2 * sizeof(char16_t);
+constexpr quint64 kDataCost = 32;
 
 struct Trailer {
     int offsetIntSize = 0;
@@ -97,6 +128,13 @@ private:
     };
 
     [[nodiscard]] bool readTrailer();
+    [[nodiscard]] bool charge(quint64 bytes)
+    {
+        if (bytes > m_budget)
+            return false;
+        m_budget -= bytes;
+        return true;
+    }
     [[nodiscard]] bool objectOffset(quint64 ref, quint64 *offset) const;
     [[nodiscard]] bool readCount(quint64 *pos, uchar info, quint64 *count) const;
     [[nodiscard]] quint64 bytesLeft(quint64 pos) const { return m_t.offsetTableOffset - pos; }
@@ -107,10 +145,10 @@ private:
     [[nodiscard]] Value readInteger(quint64 pos, uchar info) const;
     [[nodiscard]] Value readReal(quint64 pos, uchar info) const;
     [[nodiscard]] Value readDate(quint64 pos, uchar info) const;
-    [[nodiscard]] Value readData(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readData(quint64 ref, quint64 pos, uchar info);
     [[nodiscard]] bool stringIndex(quint64 ref, quint32 *index);
     [[nodiscard]] bool decodeString(quint64 pos);
-    [[nodiscard]] Value readUid(quint64 pos, uchar info) const;
+    [[nodiscard]] Value readUid(quint64 pos, uchar info);
     [[nodiscard]] Value readArray(quint64 pos, uchar info, int depth);
     [[nodiscard]] Value readDictionary(quint64 pos, uchar info, int depth);
     [[nodiscard]] bool readSmallDictionary(quint64 pos, quint64 count, int depth, Dictionary *dict);
@@ -119,13 +157,17 @@ private:
     quint64 m_size;
     Trailer m_t;
     // Per object: kOnPath while a container is being decoded (a cycle when it
-    // comes up again), or for a string already decoded its index + 1 in
-    // m_strings: keys repeat in every dictionary of a kind, and sharing them
-    // saves an allocation each. Four bytes per object keep a hostile count
+    // comes up again); for a string already decoded its index + 1 in
+    // m_strings (keys repeat in every dictionary of a kind, and sharing them
+    // saves an allocation each); for data already decoded kFirstData + its
+    // index in m_dataObjects. Four bytes per object keep a hostile count
     // cheap; typical files fit the inline buffers and allocate nothing here.
     static constexpr quint32 kOnPath = 0xFFFFFFFF;
+    static constexpr quint32 kFirstData = 0x80000000;
+    static constexpr quint64 kMostObjects = kFirstData - 1;
     QVarLengthArray<quint32, 2048> m_objectState;
     StringBlocks m_strings;
+    std::vector<QByteArray> m_dataObjects;
     quint64 m_budget = 0;
 };
 
@@ -135,7 +177,7 @@ Value BinaryReader::read()
         return {};
     m_objectState.resize(qsizetype(m_t.objectCount));
     std::fill(m_objectState.begin(), m_objectState.end(), 0);
-    m_budget = m_size;
+    m_budget = kBytesPerInputByte * m_size + kFixedAllowance;
     return readObject(m_t.topObject, 0);
 }
 
@@ -152,7 +194,7 @@ bool BinaryReader::readTrailer()
 
     if (m_t.offsetIntSize < 1 || m_t.offsetIntSize > 8 || m_t.objectRefSize < 1 || m_t.objectRefSize > 8)
         return false;
-    if (m_t.objectCount < 1 || m_t.topObject >= m_t.objectCount)
+    if (m_t.objectCount < 1 || m_t.objectCount > kMostObjects || m_t.topObject >= m_t.objectCount)
         return false;
     const quint64 tableEnd = m_size - kTrailerSize;
     if (m_t.offsetTableOffset < quint64(kHeaderSize + 1) || m_t.offsetTableOffset > tableEnd)
@@ -203,16 +245,18 @@ Q_ALWAYS_INLINE quint64 BinaryReader::refAt(quint64 pos, quint64 index) const
     return readBigEndian(m_data + pos + index * quint64(m_t.objectRefSize), m_t.objectRefSize);
 }
 
+// Every call fills a slot its container has paid for, so the number of
+// calls is bounded by the budget too.
 Value BinaryReader::readObject(quint64 ref, int depth)
 {
-    if (depth > kMaxDepth || m_budget == 0)
-        return {};
-    --m_budget;
-    if (ref >= m_t.objectCount)
+    if (depth > kMaxDepth || ref >= m_t.objectCount)
         return {};
     const quint32 state = m_objectState[qsizetype(ref)];
-    if (state != 0 && state != kOnPath)
-        return m_strings.handOut(state - 1); // a string decoded before
+    if (state != 0 && state != kOnPath) {
+        if (state < kFirstData)
+            return m_strings.handOut(state - 1); // a string decoded before
+        return Value::fromData(m_dataObjects[state - kFirstData]);
+    }
     quint64 pos = 0;
     if (!objectOffset(ref, &pos))
         return {};
@@ -223,6 +267,8 @@ Value BinaryReader::readObject(quint64 ref, int depth)
         quint32 index = 0;
         return stringIndex(ref, &index) ? Value(m_strings.handOut(index)) : Value();
     }
+    case kData:
+        return readData(ref, pos, marker & 0xF);
     case kArray:
     case kSet:
     case kDictionary: {
@@ -253,8 +299,6 @@ Value BinaryReader::readScalar(quint64 pos, uchar marker)
         return readReal(pos, info);
     case kDate:
         return readDate(pos, info);
-    case kData:
-        return readData(pos, info);
     case kUid:
         return readUid(pos, info);
     default:
@@ -314,23 +358,29 @@ Value BinaryReader::readDate(quint64 pos, uchar info) const
     return Value(plist::Date{seconds});
 }
 
-Value BinaryReader::readData(quint64 pos, uchar info) const
+// Decoded on first use and shared from then on, like strings.
+Value BinaryReader::readData(quint64 ref, quint64 pos, uchar info)
 {
     quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos))
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) || !charge(count + kDataCost))
         return {};
-    return Value::fromData(QByteArray(reinterpret_cast<const char *>(m_data + pos), qsizetype(count)));
+    QByteArray bytes(reinterpret_cast<const char *>(m_data + pos), qsizetype(count));
+    m_objectState[qsizetype(ref)] = kFirstData + quint32(m_dataObjects.size());
+    m_dataObjects.push_back(bytes);
+    return Value::fromData(std::move(bytes));
 }
 
 // The position in m_strings of a string object, decoded on first use. The
-// caller has checked the reference and the budget.
+// caller has checked the reference.
 bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
 {
     const quint32 state = m_objectState[qsizetype(ref)];
-    if (state != 0 && state != kOnPath) {
+    if (state != 0 && state < kFirstData) {
         *index = state - 1;
         return true;
     }
+    if (state != 0)
+        return false; // data, or a container being decoded
     quint64 pos = 0;
     if (!objectOffset(ref, &pos) || !decodeString(pos))
         return false;
@@ -348,9 +398,10 @@ bool BinaryReader::decodeString(quint64 pos)
         return false;
     const uchar *p = m_data + pos;
     if (kind == kAsciiString) {
-        return count <= bytesLeft(pos) && StringBlocks::widenAscii(p, count, m_strings.newString(qsizetype(count)));
+        return count <= bytesLeft(pos) && charge(2 * count + kStringCost)
+            && StringBlocks::widenAscii(p, count, m_strings.newString(qsizetype(count)));
     }
-    if (count > bytesLeft(pos) / 2)
+    if (count > bytesLeft(pos) / 2 || !charge(2 * count + kStringCost))
         return false;
     char16_t *units = m_strings.newString(qsizetype(count));
     for (quint64 i = 0; i < count; ++i)
@@ -358,10 +409,11 @@ bool BinaryReader::decodeString(quint64 pos)
     return true;
 }
 
-Value BinaryReader::readUid(quint64 pos, uchar info) const
+Value BinaryReader::readUid(quint64 pos, uchar info)
 {
     const int size = info + 1;
-    if (size > 8 || bytesLeft(pos + 1) < quint64(size))
+    if (size > 8 || bytesLeft(pos + 1) < quint64(size)
+        || !charge(kDictionaryCost + kDictionarySlotCost + kBlockOverhead))
         return {};
     const quint64 uid = readBigEndian(m_data + pos + 1, size);
     if (uid > 0xFFFFFFFFu)
@@ -374,7 +426,8 @@ Value BinaryReader::readUid(quint64 pos, uchar info) const
 Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
 {
     quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(m_t.objectRefSize))
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(m_t.objectRefSize)
+        || !charge(kArrayCost + (count == 0 ? 0 : count * kArraySlotCost + kBlockOverhead)))
         return {};
     ArrayPtr array = Array::create();
     std::vector<Value> &items = array->items();
@@ -389,7 +442,8 @@ Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
 Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
 {
     quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(2 * m_t.objectRefSize))
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(2 * m_t.objectRefSize)
+        || !charge(kDictionaryCost + (count == 0 ? 0 : count * kDictionarySlotCost + kBlockOverhead)))
         return {};
     DictionaryPtr dict = Dictionary::create();
     dict->reserve(qsizetype(count));
@@ -399,9 +453,8 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
         quint32 key = 0;
-        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &key))
+        if (keyRef >= m_t.objectCount || !stringIndex(keyRef, &key))
             return {};
-        --m_budget;
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
             return {};
@@ -419,9 +472,8 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
     bool distinct = true;
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
-        if (keyRef >= m_t.objectCount || m_budget == 0 || !stringIndex(keyRef, &keys[i]))
+        if (keyRef >= m_t.objectCount || !stringIndex(keyRef, &keys[i]))
             return false;
-        --m_budget;
         for (quint64 j = 0; j < i && distinct; ++j)
             distinct = keys[j] != keys[i] && !m_strings.sameText(keys[j], keys[i]);
     }

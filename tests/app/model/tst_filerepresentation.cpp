@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -141,25 +142,80 @@ private slots:
         QVERIFY(provider->services());
     }
 
+    // Every spelling of the key that a reader accepts must make the file
+    // worth parsing; spellings the readers refuse are listed too, so that a
+    // reader learning one of them breaks a row here.
     void onlyFilesThatMayDeclareServicesShouldBeParsedForServices_data()
     {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("readsAsServices"); // some key holds "NSServices"
         QTest::addColumn<bool>("may");
-        QTest::newRow("xml key") << QByteArray("<dict><key>NSServices</key><array/></dict>") << true;
-        QTest::newRow("stored list") << QByteArray("<key>Quillfen.Korvane.AllNSServices</key>") << true;
-        QTest::newRow("utf-16 little endian") << QByteArray("N\0S\0S\0e\0r\0v\0i\0c\0e\0s\0", 20) << true;
-        QTest::newRow("utf-16 big endian") << QByteArray("\0N\0S\0S\0e\0r\0v\0i\0c\0e\0s", 20) << true;
-        QTest::newRow("character reference") << QByteArray("<key>NS&#83;ervices</key>") << true;
-        QTest::newRow("text escape") << QByteArray("{ \"NS\\123ervices\" = (); }") << true;
-        QTest::newRow("no services") << QByteArray("<dict><key>CFBundleName</key><string>X</string></dict>") << false;
-        QTest::newRow("another case") << QByteArray("<key>nsservices</key>") << false;
-        QTest::newRow("empty") << QByteArray() << false;
+        const auto xml = [](const QByteArray &key) {
+            return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n\t<key>" + key
+                + "</key>\n\t<array/>\n</dict>\n</plist>\n";
+        };
+        const auto text = [](const QByteArray &key) { return "{\n\t" + key + " = ();\n}\n"; };
+        const auto utf16 = [](const QByteArray &utf8, QStringConverter::Encoding encoding, bool bom) {
+            QStringEncoder encoder(encoding, bom ? QStringEncoder::Flag::WriteBom : QStringEncoder::Flag::Default);
+            return QByteArray(encoder.encode(QString::fromUtf8(utf8)));
+        };
+        const auto binary = [](const QString &key) {
+            plist::DictionaryPtr d = plist::Dictionary::create();
+            d->set(key, plist::Array::create());
+            return plist::writeBinary(d);
+        };
+
+        QTest::newRow("XML literal") << xml("NSServices") << true << true;
+        QTest::newRow("XML stored list") << xml("Quillfen.Korvane.AllNSServices") << true << true;
+        QTest::newRow("XML decimal reference") << xml("NS&#83;ervices") << true << true;
+        QTest::newRow("XML hexadecimal reference") << xml("&#x4e;SServices") << true << true;
+        QTest::newRow("XML reference with leading zeros") << xml("NSServ&#x00069;ces") << true << true;
+        QTest::newRow("XML CDATA section") << xml("NS<![CDATA[Services]]>") << true << true;
+        QTest::newRow("XML empty CDATA section") << xml("NSSer<![CDATA[]]>vices") << true << true;
+        QTest::newRow("XML comment") << xml("NS<!-- x -->Services") << true << true;
+        QTest::newRow("XML empty comment") << xml("NSServ<!---->ices") << true << true;
+        QTest::newRow("XML with a byte-order mark") << "\xEF\xBB\xBF" + xml("NSServices") << true << true;
+        QTest::newRow("XML in UTF-16LE") << utf16(xml("NSServices"), QStringConverter::Utf16LE, true) << true << true;
+        QTest::newRow("XML in UTF-16BE") << utf16(xml("NSServices"), QStringConverter::Utf16BE, true) << true << true;
+        QTest::newRow("XML in UTF-16LE without a mark")
+            << utf16(xml("NS&#83;ervices"), QStringConverter::Utf16LE, false) << true << true;
+        QTest::newRow("text unquoted") << text("NSServices") << true << true;
+        QTest::newRow("text quoted") << text("'NSServices'") << true << true;
+        QTest::newRow("text octal escape") << text("\"NS\\123ervices\"") << true << true;
+        QTest::newRow("text unicode escape") << text("\"\\U004eSServices\"") << true << true;
+        QTest::newRow("text escaped plain letter") << text("\"N\\SServices\"") << true << true;
+        QTest::newRow("strings file") << QByteArray("\"NS\\U0053ervices\" = \"x\";\n") << true << true;
+        QTest::newRow("text in UTF-16LE") << utf16(text("NSServices"), QStringConverter::Utf16LE, true) << true << true;
+        QTest::newRow("text in UTF-16BE without a mark")
+            << utf16(text("NSServices"), QStringConverter::Utf16BE, false) << true << true;
+        QTest::newRow("binary ASCII key") << binary(u"NSServices"_s) << true << true;
+        QTest::newRow("binary UTF-16 key") << binary(u"\u00e9NSServices"_s) << true << true;
+
+        QTest::newRow("XML processing instruction") << xml("NS<?x?>Services") << false << false;
+        QTest::newRow("XML undeclared entity") << xml("NS&Sx;ervices") << false << false;
+        QTest::newRow("XML upper-case hexadecimal mark") << xml("&#X4e;SServices") << false << true;
+        QTest::newRow("XML overlong UTF-8") << xml("\xC1\x8ESServices") << false << false;
+        QTest::newRow("text overlong UTF-8") << text("\xC1\x8ESServices") << false << false;
+        QTest::newRow("text comment inside a key") << text("NS/* x */Services") << false << false;
+        QTest::newRow("another case") << xml("nsservices") << false << false;
+        QTest::newRow("no services") << xml("CFBundleName") << false << false;
+        QTest::newRow("XML with a DOCTYPE and no services")
+            << QByteArray("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist><dict/></plist>")
+            << false << false;
+        QTest::newRow("empty") << QByteArray() << false << false;
     }
 
     void onlyFilesThatMayDeclareServicesShouldBeParsedForServices()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, readsAsServices);
         QFETCH(bool, may);
+        const plist::DictionaryPtr info = plist::read(bytes).toDictionary();
+        bool declares = false;
+        for (const QString &key : info ? info->keys() : QStringList())
+            declares = declares || key.endsWith(u"NSServices"_s);
+        QCOMPARE(declares, readsAsServices);
         QCOMPARE(VelMayDeclareServices(bytes), may);
     }
 

@@ -1,3 +1,5 @@
+#include "BplistBuilder.h"
+
 #include "plist/PropertyList.h"
 
 #include <QTest>
@@ -7,55 +9,10 @@
 
 using namespace plist;
 using namespace Qt::StringLiterals;
+using plisttest::Bplist;
+using plisttest::obj;
 
 namespace {
-
-// A bplist00 file made of the given encoded objects, in that order, with an
-// offset table and trailer computed from them. Trailer fields can be forced.
-struct Bplist {
-    QList<QByteArray> objects;
-    int refSize = 1;
-    int offsetSize = 1;
-    quint64 top = 0;
-    qint64 forcedCount = -1;
-    qint64 forcedTableOffset = -1;
-
-    [[nodiscard]] QByteArray bytes() const
-    {
-        QByteArray out("bplist00");
-        QList<quint64> offsets;
-        for (const QByteArray &o : objects) {
-            offsets.append(quint64(out.size()));
-            out += o;
-        }
-        const quint64 table = quint64(out.size());
-        for (quint64 off : offsets)
-            out += be(off, offsetSize);
-        out += QByteArray(6, '\0');
-        out += char(offsetSize);
-        out += char(refSize);
-        out += be(forcedCount >= 0 ? quint64(forcedCount) : quint64(objects.size()), 8);
-        out += be(top, 8);
-        out += be(forcedTableOffset >= 0 ? quint64(forcedTableOffset) : table, 8);
-        return out;
-    }
-
-    [[nodiscard]] static QByteArray be(quint64 v, int size)
-    {
-        QByteArray out;
-        for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
-            out += char(uchar(v >> shift));
-        return out;
-    }
-};
-
-QByteArray obj(std::initializer_list<int> bytes)
-{
-    QByteArray out;
-    for (int b : bytes)
-        out += char(uchar(b));
-    return out;
-}
 
 // n arrays, each holding the next; the last is empty.
 QByteArray nestedArrays(int n)

@@ -149,6 +149,10 @@ private slots:
                                              << str("<&>\"'");
         QTest::newRow("character references") << document("<string>&#65;&#x20AC;&#x1F600;</string>")
                                               << Value(QStringLiteral("A\u20ac") + QString::fromUcs4(U"\U0001F600"));
+        QTest::newRow("references at the edges of the surrogates and of Unicode")
+            << document("<string>&#x1;&#xD7FF;&#xE000;&#x10FFFF;</string>")
+            << Value(QStringLiteral("\u0001\ud7ff\ue000") + QString::fromUcs4(U"\U0010FFFF"));
+        QTest::newRow("longest reference") << document("<string>&#00000000065;</string>") << str("A");
         QTest::newRow("CDATA") << document("<string>a<![CDATA[<b>&amp;]]>c</string>") << str("a<b>&amp;c");
         QTest::newRow("white space kept in strings") << document("<string>  a \n\tb\r\n </string>")
                                                      << str("  a \n\tb\r\n ");
@@ -237,6 +241,8 @@ private slots:
         QTest::newRow("unterminated reference") << document("<string>&amp</string>");
         QTest::newRow("reference to NUL") << document("<string>&#0;</string>");
         QTest::newRow("reference to a surrogate") << document("<string>&#xD800;</string>");
+        QTest::newRow("reference to the last surrogate") << document("<string>&#xDFFF;</string>");
+        QTest::newRow("reference one character too long") << document("<string>&#000000000065;</string>");
         QTest::newRow("reference beyond Unicode") << document("<string>&#x110000;</string>");
         QTest::newRow("empty reference") << document("<string>&#x;</string>");
         QTest::newRow("invalid UTF-8") << document("<string>\xff</string>");
