@@ -19,7 +19,7 @@ int VelProvidersTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant VelProvidersTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return {};
     const int row = index.row();
     switch (role) {
@@ -42,7 +42,7 @@ QVariant VelProvidersTableModel::data(const QModelIndex &index, int role) const
 
 Qt::ItemFlags VelProvidersTableModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }

@@ -91,7 +91,7 @@ QModelIndex VelServicesOutlineModel::indexOfItem(const plist::DictionaryPtr &ite
 
 QVariant VelServicesOutlineModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return {};
     const plist::DictionaryPtr item = itemAt(index);
     if (index.column() == KeyColumn) {
@@ -112,7 +112,7 @@ QVariant VelServicesOutlineModel::data(const QModelIndex &index, int role) const
 
 bool VelServicesOutlineModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() != ServiceColumn
+    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn
         || role != Qt::CheckStateRole)
         return false;
     const int enabled = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
@@ -122,7 +122,7 @@ bool VelServicesOutlineModel::setData(const QModelIndex &index, const QVariant &
 
 Qt::ItemFlags VelServicesOutlineModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return Qt::NoItemFlags;
     const plist::DictionaryPtr item = itemAt(index);
     const bool folder = m_controller.outlineViewIsItemExpandable(item);

@@ -26,7 +26,7 @@ int VelServicesTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant VelServicesTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return {};
     const int row = index.row();
     if (index.column() == KeyColumn) {
@@ -49,7 +49,7 @@ QVariant VelServicesTableModel::data(const QModelIndex &index, int role) const
 
 bool VelServicesTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() != ServiceColumn
+    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn
         || role != Qt::CheckStateRole)
         return false;
     const int enabled = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
@@ -59,7 +59,7 @@ bool VelServicesTableModel::setData(const QModelIndex &index, const QVariant &va
 
 Qt::ItemFlags VelServicesTableModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index))
         return Qt::NoItemFlags;
     if (index.column() == KeyColumn)
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
