@@ -28,6 +28,7 @@
 #include <memory>
 
 class QMenu;
+class VelEventPump;
 class VelProvidersTableModel;
 class VelServicesOutlineModel;
 class VelServicesTableModel;
@@ -193,7 +194,7 @@ private:
     void rebuildTreeAndRefresh();
     void centerMainWindow();
     void showSheet(QDialog *sheet);
-    void runDiscoveryKeepingWindowAlive();
+    void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
 
     VelServiceCatalogue &m_catalogue;
 

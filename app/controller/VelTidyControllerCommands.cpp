@@ -131,33 +131,44 @@ void VelTidyController::reload()
     m_saveButton->repaint();
     m_progressIndicator->setRange(0, 0);
     showProgressIndicator(true, 0.0);
+    VelEventPump pump;
     m_applicationsTableView->clearSelection();
+    pump.pump();
 
-    runDiscoveryKeepingWindowAlive();
+    runDiscoveryKeepingWindowAlive(pump);
+    pump.pump();
     m_catalogue.rebuildServiceMenuRepresentation();
+    pump.pump();
     m_providersModel->reloadData();
     if (!applications().empty()) {
         m_applicationsTableView->selectRow(0);
         m_applicationsTableView->scrollTo(m_providersModel->index(0, 0));
     }
+    pump.pump();
     updateStatusTextField();
     showProgressIndicator(false, 0.0);
     m_reloadButton->setEnabled(true);
     m_reloading = false;
 }
 
-void VelTidyController::runDiscoveryKeepingWindowAlive()
+void VelTidyController::runDiscoveryKeepingWindowAlive(VelEventPump &pump)
 {
     // The views are emptied before the scan refills the catalogue, since they
     // paint while it runs and must never show providers the models have not
-    // announced; the old providers go now rather than after the scan.
+    // announced. The old providers go now rather than after the scan, a few
+    // at a time: freeing thousands of parsed Info.plist files at once would
+    // hold the window still.
+    std::vector<VelProviderPtr> oldProviders = applications();
     m_catalogue.setApplications({});
     m_catalogue.rebuildServiceMenuRepresentation();
     m_providersModel->reloadData();
     m_servicesModel->reloadData();
     m_outlineModel->reloadData();
+    for (VelProviderPtr &provider : oldProviders) {
+        provider.reset();
+        pump.pumpIfDue();
+    }
 
-    VelEventPump pump;
     VelDiscoveryProgress progress;
     progress.showStatus = [this, &pump](const QString &text) {
         VelSetStringValue(m_statusTextField, text);
