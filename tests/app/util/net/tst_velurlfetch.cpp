@@ -1,6 +1,7 @@
 #include "plist/PropertyList.h"
 #include "util/net/VelURLFetch.h"
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -28,13 +29,17 @@ public:
     }
     [[nodiscard]] const QByteArray &lastRequest() const { return m_request; }
     [[nodiscard]] int requestCount() const { return m_requests; }
+    [[nodiscard]] int closedConnections() const { return m_closed; }
 
 private:
     void accept()
     {
         while (QTcpSocket *socket = m_server.nextPendingConnection()) {
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                ++m_closed;
+                socket->deleteLater();
+            });
         }
     }
 
@@ -56,6 +61,7 @@ private:
     bool m_silent = false;
     QByteArray m_request;
     int m_requests = 0;
+    int m_closed = 0;
 };
 
 QByteArray versionFeed()
@@ -141,6 +147,83 @@ private slots:
         }
         QVERIFY(!dataFromNSURLConnection(url));
         QVERIFY(!dataFromNSURLConnection(QUrl()));
+    }
+
+    void asyncFetchShouldAnswerLaterWithTheBody()
+    {
+        TinyHttpServer server("200 OK", versionFeed());
+        QObject context;
+        std::optional<QByteArray> body;
+        int calls = 0;
+        dataFromNSURLConnectionAsync(server.url(), &context, [&](std::optional<QByteArray> data) {
+            body = std::move(data);
+            ++calls;
+        });
+        QCOMPARE(calls, 0);
+        QTRY_COMPARE(calls, 1);
+        QCOMPARE(body, std::optional<QByteArray>(versionFeed()));
+        QVERIFY(server.lastRequest().toLower().contains("cache-control: no-cache"));
+    }
+
+    void asyncDictionaryShouldAnswerLikeTheSynchronousOne_data()
+    {
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("dictionary");
+        QTest::newRow("feed") << "200 OK"_ba << versionFeed() << false << false << true;
+        QTest::newRow("error page") << "500 Internal Server Error"_ba
+                                    << "<html>down</html>"_ba << false << false << false;
+        QTest::newRow("array root") << "200 OK"_ba
+                                    << plist::writeXml(plist::Value(plist::Array::create()))
+                                    << false << false << false;
+        QTest::newRow("time-out") << "200 OK"_ba << versionFeed() << true << false << false;
+        QTest::newRow("refused") << "200 OK"_ba << versionFeed() << false << true << false;
+    }
+
+    void asyncDictionaryShouldAnswerLikeTheSynchronousOne()
+    {
+        QFETCH(QByteArray, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, silent);
+        QFETCH(bool, refused);
+        QFETCH(bool, dictionary);
+        auto server = std::make_unique<TinyHttpServer>(status, body, silent);
+        const QUrl url = server->url();
+        if (refused)
+            server.reset();
+        QObject context;
+        std::optional<plist::DictionaryPtr> answer;
+        dictionaryFromNSURLConnectionAsync(
+            url, &context, [&](plist::DictionaryPtr feed) { answer = feed; }, 300);
+        QTRY_VERIFY(answer);
+        QCOMPARE(*answer != nullptr, dictionary);
+    }
+
+    void asyncFetchOfAnInvalidURLShouldStillAnswerLater()
+    {
+        QObject context;
+        int calls = 0;
+        dataFromNSURLConnectionAsync(QUrl(), &context, [&](std::optional<QByteArray> data) {
+            QVERIFY(!data);
+            ++calls;
+        });
+        QCOMPARE(calls, 0);
+        QTRY_COMPARE(calls, 1);
+    }
+
+    void destroyingTheContextShouldAbandonTheRequest()
+    {
+        TinyHttpServer server("200 OK", versionFeed(), true);
+        auto context = std::make_unique<QObject>();
+        int calls = 0;
+        dataFromNSURLConnectionAsync(
+            server.url(), context.get(), [&](std::optional<QByteArray>) { ++calls; });
+        QTRY_VERIFY(server.lastRequest().contains("\r\n\r\n"));
+        context.reset();
+        QTRY_COMPARE(server.closedConnections(), 1);
+        QCOMPARE(calls, 0);
     }
 
     void missingLocalFileShouldGiveNone()
