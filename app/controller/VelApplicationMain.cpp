@@ -3,6 +3,7 @@
 #include "VelTidyController.h"
 
 #include <files/VelMacVolume.h>
+#include <update/VelOrbUpdateChecker.h>
 #include <log/VelLog.h>
 
 #include <QApplication>
@@ -26,6 +27,8 @@ int VelApplicationMain(int argc, char **argv)
     }
 
     VelTidyController *controller = VelTidyController::init();
+    controller->setAutomaticUpdateCheck(
+        [] { VelOrbUpdateChecker::updateChecker().checkForUpdatesWithAutomaticRequest(true); });
     if (!controller->loadMainInterface()) {
         VelLog(QStringLiteral("cannot load nib file"));
         return 1;

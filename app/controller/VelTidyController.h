@@ -93,6 +93,8 @@ public:
     // it is called with "automatic request" true when the user asked for a
     // check at every start.
     void setAutomaticUpdateCheck(std::function<void()> check) { m_automaticUpdateCheck = std::move(check); }
+    // Shows the update checker's switch, status and commands in a sheet.
+    void connectUpdateChecker(QWidget *sheet);
 
     // Window state.
     [[nodiscard]] VelProviderPtr selectedApplication() const;

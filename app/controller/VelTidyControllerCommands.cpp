@@ -12,6 +12,7 @@
 #include <model/VelServiceEntry.h>
 #include <ui/VelInterfaceFile.h>
 #include <ui/VelLinkLabel.h>
+#include <update/VelOrbUpdateChecker.h>
 
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
@@ -257,10 +258,31 @@ void VelTidyController::preferences()
         setNSOnState(show, defaults.boolForKey(kShowServicesMenuSources));
         if (auto *ok = sheet->findChild<QPushButton *>(QStringLiteral("preferencesOKButton")))
             connect(ok, &QPushButton::clicked, this, &VelTidyController::preferencesOK);
+        connectUpdateChecker(sheet);
         // The sheet has no way to close without applying: Escape applies too.
         connect(sheet, &QDialog::rejected, this, &VelTidyController::preferencesOK);
     }
     showSheet(m_preferencesSheet);
+}
+
+// The sheet shows the shared update checker's switch and status; its two
+// buttons run the checker's commands and follow their enabled state.
+void VelTidyController::connectUpdateChecker(QWidget *sheet)
+{
+    VelOrbUpdateChecker &checker = VelOrbUpdateChecker::updateChecker();
+    checker.awakeFromNib(sheet);
+    const std::pair<const char *, QAction *> buttons[] = {
+        {"checkNowButton", checker.checkForUpdatesAction()},
+        {"visitWebSiteButton", checker.visitWebSiteAction()},
+    };
+    for (const auto &[name, action] : buttons) {
+        auto *button = sheet->findChild<QPushButton *>(QLatin1String(name));
+        if (!button)
+            continue;
+        connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        button->setEnabled(action->isEnabled());
+        connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
+    }
 }
 
 void VelTidyController::preferencesOK()

@@ -8,10 +8,15 @@
 #include <plist/PropertyList.h>
 #include <util/VelPathUtilities.h>
 #include <ui/VelLinkLabel.h>
+#include <update/VelOrbUpdateChecker.h>
 #include <workspace/VelWorkspace.h>
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QCheckBox>
+#include <QColor>
+#include <QDialog>
+#include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
 
@@ -297,6 +302,29 @@ private slots:
         c->preferencesOK();
         QVERIFY(c->saveButton()->isEnabled());
         QCOMPARE(outlineRow(c, u"Send Alpha"_s).data().toString(), u"Send Alpha"_s);
+    }
+
+    // The update checker's switch and status live in the preferences: a
+    // click stores the switch, a new status shows at once.
+    void preferencesShouldCarryTheUpdateChecker()
+    {
+        SampleVolume volume;
+        c->preferences();
+        QDialog *sheet = c->preferencesSheet();
+        auto *checkAtStartup = sheet->findChild<QCheckBox *>(u"autoUpdateCheckingSwitch"_s);
+        auto *status = sheet->findChild<QLabel *>(u"statusTextField"_s);
+        QVERIFY(checkAtStartup && status && sheet->findChild<QLabel *>(u"statusDateTextField"_s));
+        QVERIFY(sheet->findChild<QPushButton *>(u"checkNowButton"_s)->isEnabled());
+        VelOrbUpdateChecker &checker = VelOrbUpdateChecker::updateChecker();
+        const bool wasOn = checker.checkAtStartup();
+        QCOMPARE(checkAtStartup->isChecked(), wasOn);
+        checkAtStartup->click();
+        QCOMPARE(checker.checkAtStartup(), !wasOn);
+        checker.setStatus(u"Velmora 9.9 is now available!"_s, u"%Y"_s, QColor(Qt::red));
+        QCOMPARE(status->text(), u"Velmora 9.9 is now available!"_s);
+        checker.setStatus(std::nullopt, QString(), QColor());
+        checkAtStartup->click();
+        c->preferencesOK();
     }
 
     void everyControlShouldBeReadable()
