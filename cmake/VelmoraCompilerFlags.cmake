@@ -7,7 +7,12 @@ if(VELMORA_WERROR)
     add_compile_options(-Werror)
 endif()
 
+# Checked builds verify the code's own promises (VELMORA_CHECKED): debug
+# builds and the sanitizer build.
+add_compile_definitions($<$<CONFIG:Debug>:VELMORA_CHECKED>)
+
 if(VELMORA_SANITIZE)
+    add_compile_definitions(VELMORA_CHECKED)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
     # GCC's flow analysis reports false "maybe uninitialized" values in

@@ -14,13 +14,11 @@ function(vel_add_test name)
         TIMEOUT 300)
 endfunction()
 
-# vel_add_test_folder(LIBS lib... [ENV ...]): every tst_*.cpp of the calling
-# folder becomes one test program linked to the given libraries.
-function(vel_add_test_folder)
-    cmake_parse_arguments(F "" "" "LIBS;ENV" ${ARGN})
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-    foreach(src ${tests})
-        get_filename_component(name ${src} NAME_WE)
-        vel_add_test(${name} SOURCES ${src} LIBS ${F_LIBS} ENV ${F_ENV})
+# vel_add_tests(TESTS name... LIBS lib... [ENV ...]): one test program per
+# name, built from the calling folder's <name>.cpp and linked to the libraries.
+function(vel_add_tests)
+    cmake_parse_arguments(F "" "" "TESTS;LIBS;ENV" ${ARGN})
+    foreach(name ${F_TESTS})
+        vel_add_test(${name} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp LIBS ${F_LIBS} ENV ${F_ENV})
     endforeach()
 endfunction()

@@ -55,7 +55,7 @@ constexpr qsizetype kHeaderSize = 8;
 constexpr qsizetype kTrailerSize = 32;
 // Dictionaries up to this size have their keys checked pairwise; larger ones
 // rely on the dictionary's own lookup (which indexes them) for each key.
-constexpr quint64 kSmallDictionary = 32;
+constexpr quint64 kSmallDictionary = quint64(kDistinctKeysCheckLimit);
 
 // The memory budget, and what is charged against it: sizes as the allocator
 // hands them out, with 16 bytes of its own per block.

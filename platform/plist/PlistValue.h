@@ -32,6 +32,12 @@ using DictionaryPtr = std::shared_ptr<Dictionary>;
 // recursive operations below, so hostile input cannot exhaust the stack.
 inline constexpr int kMaxDepth = 512;
 
+// Readers compare the keys of a dictionary of up to this many entries pair by
+// pair and, when all differ (nearly always), add them with appendUnchecked,
+// without a lookup each; larger ones, or any with a repeated key, go through
+// set(), where a later value replaces an earlier one in its place.
+inline constexpr qsizetype kDistinctKeysCheckLimit = 64;
+
 // An absolute time, as seconds since 2001-01-01 00:00:00 UTC (the Mac's
 // reference date), which is what binary property lists store.
 struct Date {
@@ -163,8 +169,13 @@ public:
     // Adds a key that is known not to be present, without looking it up: for
     // readers that have checked their keys are distinct. A duplicate key
     // here would leave the dictionary answering for only one of the two.
+    // Checked builds (debug, sanitizers) stop at such a misuse.
     void appendUnchecked(QString &&key, Value &&v)
     {
+#ifdef VELMORA_CHECKED
+        if (contains(key))
+            qFatal("plist::Dictionary::appendUnchecked: the key \"%s\" is already present", qPrintable(key));
+#endif
         m_entries.emplace_back(std::move(key), std::move(v));
         if (!m_slots.empty()) [[unlikely]]
             indexLastEntry();

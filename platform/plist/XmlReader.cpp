@@ -497,8 +497,7 @@ Value XmlParser::readValue(const StartTag &start, int depth)
 // Large dictionaries are left to the dictionary's own index.
 bool haveDistinctKeys(const std::vector<Dictionary::Entry> &entries)
 {
-    constexpr size_t kPairwiseLimit = 64;
-    if (entries.size() > kPairwiseLimit)
+    if (entries.size() > size_t(kDistinctKeysCheckLimit))
         return false;
     for (size_t i = 1; i < entries.size(); ++i) {
         const QString &key = entries[i].first;

@@ -4,6 +4,10 @@
 
 #include <limits>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace plist;
 using namespace Qt::StringLiterals;
 
@@ -184,6 +188,28 @@ private slots:
         QVERIFY(!Value(1).asString());
         QCOMPARE(Value(2.9).toInteger(), 2);
         QVERIFY(Value(DictionaryPtr()).isNone());
+    }
+
+    // A reader that misjudged its keys as distinct would leave a dictionary
+    // answering for only one of two equal keys; checked builds stop there.
+    void appendingAPresentKeyShouldStopACheckedBuild()
+    {
+#ifndef VELMORA_CHECKED
+        QSKIP("only checked builds (debug, sanitizers) verify appendUnchecked");
+#else
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(STDERR_FILENO);
+            plist::Dictionary d;
+            d.appendUnchecked(QStringLiteral("k"), plist::Value(1));
+            d.appendUnchecked(QStringLiteral("k"), plist::Value(2));
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
+#endif
     }
 };
 
