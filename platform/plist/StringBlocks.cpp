@@ -8,6 +8,32 @@
 
 namespace plist {
 
+#ifdef VELMORA_PUBLIC_QSTRING
+
+StringBlocks::~StringBlocks() = default;
+
+char16_t *StringBlocks::newString(qsizetype length)
+{
+    m_strings.append(QString(length, Qt::Uninitialized));
+    return reinterpret_cast<char16_t *>(m_strings.last().data());
+}
+
+QString StringBlocks::handOut(quint32 index)
+{
+    return m_strings[index];
+}
+
+bool StringBlocks::sameText(quint32 a, quint32 b) const
+{
+    return m_strings[a] == m_strings[b];
+}
+
+#else
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 4, 0) || QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+#error "platform/plist/StringBlocks.cpp relies on QString and QArrayData internals checked with Qt 6.4 only: check it (and tst_stringblocks) against this Qt and widen this range, or configure with -DVELMORA_PUBLIC_QSTRING=ON"
+#endif
+
 namespace {
 
 constexpr qsizetype kSharedBlockMaxUnits = 64;
@@ -62,6 +88,15 @@ QString StringBlocks::handOut(quint32 index)
     return QString(QString::DataPointer(block.data, s.units, qsizetype(s.length)));
 }
 
+bool StringBlocks::sameText(quint32 a, quint32 b) const
+{
+    const Entry &x = m_strings[a];
+    const Entry &y = m_strings[b];
+    return x.length == y.length && std::memcmp(x.units, y.units, x.length * sizeof(char16_t)) == 0;
+}
+
+#endif
+
 bool StringBlocks::widenAscii(const uchar *p, quint64 count, char16_t *out)
 {
     quint64 i = 0;
@@ -108,13 +143,6 @@ QString StringBlocks::asciiString(QByteArrayView text)
         return {};
     (void)widenAscii(bytes, quint64(text.size()), newString(text.size()));
     return handOut(count() - 1);
-}
-
-bool StringBlocks::sameText(quint32 a, quint32 b) const
-{
-    const Entry &x = m_strings[a];
-    const Entry &y = m_strings[b];
-    return x.length == y.length && std::memcmp(x.units, y.units, x.length * sizeof(char16_t)) == 0;
 }
 
 } // namespace plist

@@ -12,8 +12,21 @@
 // from the block's count in batches, one atomic addition per batch instead of
 // one per string (a binary file hands out a key once per dictionary that
 // uses it), and the unused part is given back when the StringBlocks goes.
+//
+// What this relies on beyond Qt's public API (checked with Qt 6.4; the build
+// stops on other versions until StringBlocks.cpp is checked against them):
+// - QTypedArrayData<char16_t>::allocate and deallocate, and the reference
+//   count ref_ of QArrayData, which the blocks set and adjust themselves;
+// - QString(QString::DataPointer), which Qt marks internal, to make a string
+//   whose characters lie inside a block it shares with other strings;
+// - that such a string, once it holds the block's last reference, may grow in
+//   place over its dead neighbours (QString sees the rest of the block as its
+//   capacity), and that while any other reference exists it copies first.
+// The build option VELMORA_PUBLIC_QSTRING makes every string a QString of
+// its own through public API only (slower, same answers).
 
 #include <QString>
+#include <QList>
 #include <QVarLengthArray>
 
 namespace plist {
@@ -41,6 +54,10 @@ public:
     [[nodiscard]] static bool widenAscii(const uchar *p, quint64 count, char16_t *out);
 
 private:
+#ifdef VELMORA_PUBLIC_QSTRING
+    // Each string is a QString of its own; handing it out shares it.
+    QList<QString> m_strings;
+#else
     struct Block {
         QTypedArrayData<char16_t> *data;
         char16_t *units;
@@ -56,6 +73,7 @@ private:
     // Where the next short string goes in the last shared block, if any.
     qsizetype m_sharedBlock = -1;
     qsizetype m_sharedBlockUsed = 0;
+#endif
 };
 
 } // namespace plist
