@@ -7,7 +7,6 @@
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
 #include <files/VelMacVolume.h>
-#include <plist/KeyHash.h>
 #include <util/VelFormat.h>
 #include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
@@ -29,7 +28,7 @@ bool isFolder(const QString &path)
 
 size_t VelPathHash::operator()(const QString &path) const
 {
-    return plist::keyHash(path.constData(), size_t(path.size()) * sizeof(QChar));
+    return size_t(qHash(path));
 }
 
 VelServiceCatalogue &VelServiceCatalogue::shared()

@@ -15,9 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
-// The paths discovery has listed a provider for. Paths are long and
-// thousands are checked, so they are hashed with the quick key hash rather
-// than Qt's.
+// The paths discovery has listed a provider for.
 struct VelPathHash {
     size_t operator()(const QString &path) const;
 };

@@ -1,6 +1,6 @@
 #include "PlistValue.h"
 
-#include "KeyHash.h"
+#include "KeyHash_p.h"
 
 #include <QTimeZone>
 

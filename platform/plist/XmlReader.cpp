@@ -1,7 +1,7 @@
 // The XML property-list reader: one pass over the raw UTF-8 bytes, reading
 // exactly the markup CoreFoundation reads. Anything else answers none.
 
-#include "KeyHash.h"
+#include "KeyHash_p.h"
 #include "PropertyList.h"
 #include "StringBlocks.h"
 #include "XmlScalars.h"
