@@ -138,7 +138,7 @@ void VelTidyController::reload()
 
     runDiscoveryKeepingWindowAlive(pump);
     pump.pump();
-    m_catalogue.rebuildServiceMenuRepresentation();
+    m_catalogue.rebuildServiceMenuRepresentation([&pump] { pump.pumpIfDue(); });
     pump.pump();
     m_providersModel->reloadData();
     if (!applications().empty()) {

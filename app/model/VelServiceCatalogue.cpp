@@ -210,12 +210,16 @@ plist::ArrayPtr childrenOfFolderNamed(const plist::Array &level, const QString &
 
 } // namespace
 
-void VelServiceCatalogue::rebuildServiceMenuRepresentation()
+void VelServiceCatalogue::rebuildServiceMenuRepresentation(const std::function<void()> &betweenProviders)
 {
     const LookupPass pass(*this);
     // Refilled in place: views and models hold this very list.
     m_services->clear();
-    forEachTitledEntry([this](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
+    const VelProviderPtr *last = nullptr;
+    forEachTitledEntry([&](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
+        if (&provider != last && last && betweenProviders)
+            betweenProviders();
+        last = &provider;
         const QStringList components = provider->menuPathComponentsOfService(entry);
         plist::ArrayPtr level = m_services;
         for (qsizetype i = 0; i + 1 < components.size(); ++i) {

@@ -46,9 +46,18 @@ private slots:
     void sharedSubmenusShouldMergeInProviderOrder()
     {
         VelTest::Volume volume;
-        volume.addProvider(u"/Applications/Zed.app"_s, {VelTest::entry(u"Mail/Read"_s)});
+        volume.addProvider(u"/Applications/Zed.app"_s, {VelTest::entry(u"Mail/Read"_s), VelTest::entry(u"Mail/Do"_s)});
         volume.addProvider(u"/Applications/Able.app"_s, {VelTest::entry(u"Mail/Send"_s)});
-        QCOMPARE(rebuiltShape(), u"Mail/(Mail/Send, Mail/Read)"_s);
+        QCOMPARE(rebuiltShape(), u"Mail/(Mail/Send, Mail/Do, Mail/Read)"_s);
+
+        // A window keeps painting between providers, never inside one; the
+        // list itself stays the same object.
+        VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
+        const plist::ArrayPtr list = catalogue.services();
+        QStringList seenBetween;
+        catalogue.rebuildServiceMenuRepresentation([&] { seenBetween << shape(catalogue.services()); });
+        QCOMPARE(seenBetween, QStringList{u"Mail/(Mail/Send)"_s});
+        QVERIFY(catalogue.services() == list);
     }
 
     void treeShouldHoldTheProvidersOwnEntries()
