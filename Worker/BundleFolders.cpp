@@ -26,14 +26,14 @@ std::optional<BundleFolders> openBundleFolders(const ChangeEntry &entry)
         logNotWritten(entry.infoPath, QStringLiteral("the Contents folder cannot be used: %1").arg(contents.reason));
         return std::nullopt;
     }
-    return BundleFolders{std::move(bundle.fd), std::move(contents.fd)};
+    return BundleFolders {std::move(bundle.fd), std::move(contents.fd)};
 }
 
 std::optional<QByteArray> firstExistingInfoPlistName(int contentsFd)
 {
     for (const std::string_view name : kVelInfoPlistNames) {
         const QByteArray candidate(name.data(), qsizetype(name.size()));
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(contentsFd, candidate.constData(), &st, 0) == 0)
             return candidate;
     }

@@ -61,7 +61,7 @@ std::optional<ChangeEntry> parseChangeEntry(const plist::Value &element, QString
         *reason = QStringLiteral("\"Package Path\" is not a plain absolute path");
         return std::nullopt;
     }
-    ChangeEntry entry{*packagePath, *infoPath, infoFileNameBelow(*packagePath, *infoPath), nullptr};
+    ChangeEntry entry {*packagePath, *infoPath, infoFileNameBelow(*packagePath, *infoPath), nullptr};
     if (entry.infoFileName.isEmpty()) {
         *reason = QStringLiteral("\"Info Path\" is not the Info.plist of \"Package Path\"");
         return std::nullopt;

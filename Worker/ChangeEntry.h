@@ -10,10 +10,10 @@
 #include <optional>
 
 struct ChangeEntry {
-    QString packagePath;         // the bundle folder
-    QString infoPath;            // packagePath/Contents/infoFileName
-    QString infoFileName;        // one of the four names an Info.plist may have
-    plist::DictionaryPtr info;   // the new content
+    QString packagePath; // the bundle folder
+    QString infoPath; // packagePath/Contents/infoFileName
+    QString infoFileName; // one of the four names an Info.plist may have
+    plist::DictionaryPtr info; // the new content
 };
 
 // The entry, or none with *reason saying why it is refused: it is not a

@@ -79,8 +79,7 @@ UniqueFd openChangeList(const QString &homePath, const QString &path)
             logRefusal(path, QStringLiteral("the home folder: %1").arg(systemError(errno)));
         return UniqueFd();
     }
-    const OpenedFolder folder
-        = openRealFolderBelow(home.get(), homePath, QString::fromLatin1(kChangeListFolder));
+    const OpenedFolder folder = openRealFolderBelow(home.get(), homePath, QString::fromLatin1(kChangeListFolder));
     if (!folder.fd.isValid()) {
         if (folder.error != ENOENT)
             logRefusal(path, folder.reason);
@@ -105,7 +104,7 @@ std::optional<plist::ArrayPtr> readChangeList(const QString &homePath, uid_t req
     const UniqueFd fd = openChangeList(homePath, path);
     if (!fd.isValid())
         return std::nullopt;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.get(), &st) != 0) {
         logRefusal(path, systemError(errno));
         return std::nullopt;

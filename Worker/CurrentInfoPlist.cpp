@@ -27,7 +27,7 @@ QString systemError(int error)
 
 QString describeOpenFailure(int folderFd, const QByteArray &name, int error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
         return QStringLiteral("<%1> is a symbolic link").arg(QFile::decodeName(name));
     return QStringLiteral("<%1>: %2").arg(QFile::decodeName(name), systemError(error));
@@ -103,7 +103,7 @@ CurrentInfoPlist examineCurrentInfoPlist(int contentsFd, const ChangeEntry &entr
         }
         return refused(entry, describeOpenFailure(contentsFd, name, errno));
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.get(), &st) != 0)
         return refused(entry, systemError(errno));
     if (const QString reason = checkCurrentFile(st); !reason.isEmpty())

@@ -13,13 +13,13 @@
 #include <optional>
 
 struct CurrentInfoPlist {
-    bool refused = false;  // logged
-    bool exists = false;   // false: the entry creates Contents/Info.plist
+    bool refused = false; // logged
+    bool exists = false; // false: the entry creates Contents/Info.plist
     // The attributes to carry over; none when there is no file, or when
     // they could not be read.
     std::optional<FileAttributes> attributes;
 };
 
 // newBytes: the new content in the form it will be written.
-[[nodiscard]] CurrentInfoPlist examineCurrentInfoPlist(int contentsFd, const ChangeEntry &entry,
-                                                       const QByteArray &newBytes);
+[[nodiscard]] CurrentInfoPlist examineCurrentInfoPlist(
+    int contentsFd, const ChangeEntry &entry, const QByteArray &newBytes);

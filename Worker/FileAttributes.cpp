@@ -74,7 +74,7 @@ bool readExtendedAttributes(int fd, FileAttributes &attributes)
 
 bool applyOwnerAndPermissions(int fd, uid_t owner, gid_t group, mode_t permissions)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0)
         return false;
     bool ok = true;
@@ -105,7 +105,7 @@ bool applyExtendedAttributes(int fd, const FileAttributes &attributes)
 
 std::optional<FileAttributes> readFileAttributes(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0)
         return std::nullopt;
     FileAttributes attributes;

@@ -18,8 +18,8 @@ struct FileAttributes {
     uid_t owner = 0;
     gid_t group = 0;
     mode_t permissions = 0; // the 07777 bits
-    timespec accessDate{};
-    timespec modificationDate{};
+    timespec accessDate {};
+    timespec modificationDate {};
     // Name and value; empty where the file system keeps none.
     std::vector<std::pair<QByteArray, QByteArray>> extendedAttributes;
 };

@@ -42,8 +42,8 @@ void stampBundle(int bundleFd, const QString &packagePath, const timespec &runTi
         logCannotSetAttributes(packagePath);
 }
 
-UniqueFd createTemporaryFile(ReplacementSteps &steps, int folderFd, const QByteArray &finalName,
-                             QByteArray *temporaryName)
+UniqueFd createTemporaryFile(
+    ReplacementSteps &steps, int folderFd, const QByteArray &finalName, QByteArray *temporaryName)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temporaryName = temporaryFileName(finalName, ::getpid(), attempt);
@@ -61,7 +61,7 @@ bool applyFinalAttributes(int fd, int contentsFd, const CurrentInfoPlist &curren
 {
     if (current.attributes)
         return applyFileAttributes(fd, *current.attributes);
-    struct stat contents {};
+    struct stat contents { };
     return ::fstat(contentsFd, &contents) == 0
         && applyOwnership(fd, contents.st_uid, contents.st_gid, kNewInfoPlistPermissions);
 }
@@ -72,7 +72,7 @@ enum class WriteOutcome { Failed, Written, WrittenAttributesFailed };
 // owner can open until its content is on disk; no temporary file outlives a
 // failure.
 WriteOutcome replaceAtomically(ReplacementSteps &steps, int contentsFd, const ChangeEntry &entry,
-                               const QByteArray &bytes, const CurrentInfoPlist &current)
+    const QByteArray &bytes, const CurrentInfoPlist &current)
 {
     const QByteArray name = QFile::encodeName(entry.infoFileName);
     QByteArray temporaryName;

@@ -12,14 +12,14 @@
 class ReplacementSteps;
 
 enum class EntryResult {
-    AttributesCarried,     // "0"
-    NoAttributesToCarry,   // "1"
-    AttributesNotApplied,  // "2"
-    Failed,                // refused or not written: the run stops
+    AttributesCarried, // "0"
+    NoAttributesToCarry, // "1"
+    AttributesNotApplied, // "2"
+    Failed, // refused or not written: the run stops
 };
 
-[[nodiscard]] EntryResult writeChangeEntry(const plist::Value &element, const timespec &runTimestamp,
-                                           ReplacementSteps &steps);
+[[nodiscard]] EntryResult writeChangeEntry(
+    const plist::Value &element, const timespec &runTimestamp, ReplacementSteps &steps);
 
 // The character reported for a written entry.
 [[nodiscard]] char characterForResult(EntryResult result);

@@ -27,7 +27,7 @@ OpenedFolder failure(int error, const QString &reason)
 // A link met with O_DIRECTORY reports ENOTDIR; it is told apart as ELOOP.
 OpenedFolder componentFailure(int folderFd, const QByteArray &name, const QString &shownPath, int error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(st.st_mode))
             return failure(ELOOP, QStringLiteral("<%1> is a symbolic link").arg(shownPath));
@@ -68,7 +68,7 @@ OpenedFolder walkFromRoot(const QString &absolutePath)
 // -1 with errno ENOSYS where the kernel (or a filter in front of it) lacks openat2.
 int openWithKernelCheck(const QByteArray &path)
 {
-    open_how how{};
+    open_how how {};
     how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
     for (;;) {
@@ -107,8 +107,8 @@ OpenedFolder openRealFolder(const QString &absolutePath, LinkFreeResolution how)
             OpenedFolder walked = walkFromRoot(absolutePath);
             if (!walked.fd.isValid())
                 return walked;
-            return failure(error, QStringLiteral("<%1>: %2").arg(absolutePath,
-                                                                  QString::fromLocal8Bit(std::strerror(error))));
+            return failure(
+                error, QStringLiteral("<%1>: %2").arg(absolutePath, QString::fromLocal8Bit(std::strerror(error))));
         }
     }
     return walkFromRoot(absolutePath);

@@ -71,7 +71,7 @@ void removeStaleTemporaryFiles(int folderFd)
         const std::optional<pid_t> owner = temporaryFileOwner(name);
         if (!owner || processExists(*owner))
             continue;
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
             ::unlinkat(folderFd, name.constData(), 0);
     }

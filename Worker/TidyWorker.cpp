@@ -33,7 +33,7 @@ int runTidyWorker(const TidyWorkerOptions &options, QIODevice &out)
 int applyChangeList(const plist::Array &entries, QIODevice &out, ReplacementSteps &steps)
 {
     // One instant for every date this run sets.
-    timespec runTimestamp{};
+    timespec runTimestamp {};
     ::clock_gettime(CLOCK_REALTIME, &runTimestamp);
 
     for (const plist::Value &element : entries) {

@@ -26,9 +26,9 @@ struct TidyWorkerOptions {
 };
 
 enum TidyWorkerStatus {
-    TidyWorkerFinished = 0,          // every entry processed, whatever its character
-    TidyWorkerListUnreadable = 1,    // nothing changed, nothing printed
-    TidyWorkerWriteFailed = 2,       // the run stopped at that entry
+    TidyWorkerFinished = 0, // every entry processed, whatever its character
+    TidyWorkerListUnreadable = 1, // nothing changed, nothing printed
+    TidyWorkerWriteFailed = 2, // the run stopped at that entry
 };
 
 // Process-wide settings for a privileged run, made before anything else:

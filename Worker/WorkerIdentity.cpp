@@ -64,7 +64,7 @@ uid_t resolveRequestingUser(const QString &home)
         return ::getuid();
     if (const auto uid = elevatingUser())
         return *uid;
-    struct stat st {};
+    struct stat st { };
     if (!home.isEmpty() && ::stat(QFile::encodeName(home).constData(), &st) == 0)
         return st.st_uid;
     return 0;

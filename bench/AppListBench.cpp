@@ -17,11 +17,8 @@ namespace {
 bool buildVolume(const QString &root, int count)
 {
     for (int i = 0; i < count; ++i) {
-        const QString folder = root
-            + QStringLiteral("/Applications/Group %1/Sub %2/App %3.app")
-                  .arg(i % 50)
-                  .arg(i % 7)
-                  .arg(i);
+        const QString folder
+            = root + QStringLiteral("/Applications/Group %1/Sub %2/App %3.app").arg(i % 50).arg(i % 7).arg(i);
         if (!QDir().mkpath(folder + QStringLiteral("/Contents/Helpers/Helper.app/Contents"))
             || !QDir().mkpath(folder + QStringLiteral("/Contents/Resources/en.lproj")))
             return false;

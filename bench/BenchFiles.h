@@ -44,8 +44,7 @@ inline double threadSeconds()
 // fastest pass, with S its processor time and 1 MB = 10^6 bytes: a pass over
 // a few megabytes lasts a few milliseconds, which the machine's other work
 // can stretch but never shorten.
-template<typename Parse>
-int run(int argc, char **argv, Parse parse)
+template <typename Parse> int run(int argc, char **argv, Parse parse)
 {
     constexpr int kPasses = 15;
     if (argc < 2) {
@@ -70,7 +69,7 @@ int run(int argc, char **argv, Parse parse)
     }
     const double seconds = *std::min_element(passSeconds.begin(), passSeconds.end());
     std::printf("parsed %lld files, %lld bytes in %.4f s (%.1f MB/s)\n", parsedFiles, parsedBytes, seconds,
-                seconds > 0 ? double(parsedBytes) / 1e6 / seconds : 0.0);
+        seconds > 0 ? double(parsedBytes) / 1e6 / seconds : 0.0);
     return parsedFiles == qint64(files.size()) ? 0 : 1;
 }
 

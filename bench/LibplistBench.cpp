@@ -4,7 +4,6 @@
 
 #include <plist/plist.h>
 
-
 namespace {
 
 bool parseWithLibplist(const QByteArray &bytes)

@@ -27,9 +27,9 @@ int providersCommand(const GlobalOptions &options, Output &output)
     for (const VelProviderPtr &p : catalogue.applications()) {
         const qsizetype count = p->services() ? p->services()->size() : 0;
         if (options.json) {
-            providers.append(QJsonObject{{u"name"_s, p->name()}, {u"path"_s, p->path()},
-                                         {u"services"_s, qint64(count)}, {u"signed"_s, p->isSigned()},
-                                         {u"dirty"_s, p->isDirty()}, {u"revertable"_s, p->canRevert()}});
+            providers.append(
+                QJsonObject {{u"name"_s, p->name()}, {u"path"_s, p->path()}, {u"services"_s, qint64(count)},
+                    {u"signed"_s, p->isSigned()}, {u"dirty"_s, p->isDirty()}, {u"revertable"_s, p->canRevert()}});
             continue;
         }
         output.out << p->name() << "  (" << count << (count == 1 ? " service" : " services")
@@ -43,7 +43,7 @@ int providersCommand(const GlobalOptions &options, Output &output)
 
 QJsonObject serviceJson(const VelProviderPtr &provider, const plist::DictionaryPtr &entry)
 {
-    return QJsonObject{
+    return QJsonObject {
         {u"title"_s, jsonText(serviceMenuItemTitle(entry))},
         {u"localizedTitle"_s, jsonText(provider->localizedMenuItemTitleOfService(entry))},
         {u"readablePath"_s, provider->readableMenuPathOfService(entry)},
@@ -77,8 +77,8 @@ int servicesCommand(const GlobalOptions &options, const QStringList &arguments, 
                    << (isServiceEditable(entry) ? QString() : u"  (not editable)"_s) << '\n';
     }
     if (options.json)
-        output.printJson(QJsonObject{{u"name"_s, provider->name()}, {u"path"_s, provider->path()},
-                                      {u"services"_s, services}});
+        output.printJson(
+            QJsonObject {{u"name"_s, provider->name()}, {u"path"_s, provider->path()}, {u"services"_s, services}});
     return kSuccess;
 }
 
@@ -90,19 +90,15 @@ QJsonArray menuJson(const plist::ArrayPtr &items)
     for (const plist::Value &item : *items) {
         const plist::DictionaryPtr d = item.toDictionary();
         if (isFolderNode(d)) {
-            array.append(QJsonObject{{u"folder"_s, folderNodeName(d)},
-                                     {u"enabled"_s, folderHasEnabledService(d)},
-                                     {u"children"_s, menuJson(folderNodeChildren(d))}});
+            array.append(QJsonObject {{u"folder"_s, folderNodeName(d)}, {u"enabled"_s, folderHasEnabledService(d)},
+                {u"children"_s, menuJson(folderNodeChildren(d))}});
             continue;
         }
         const VelProviderPtr owner = VelServiceCatalogue::shared().applicationForService(d);
-        array.append(QJsonObject{{u"title"_s, owner->menuPathComponentsOfService(d).constLast()},
-                                 {u"readablePath"_s, owner->readableMenuPathOfService(d)},
-                                 {u"provider"_s, owner->name()},
-                                 {u"path"_s, owner->path()},
-                                 {u"enabled"_s, isServiceEnabled(d)},
-                                 {u"editable"_s, isServiceEditable(d)},
-                                 {u"keyDescription"_s, serviceKeyEquivalentDescription(d)}});
+        array.append(QJsonObject {{u"title"_s, owner->menuPathComponentsOfService(d).constLast()},
+            {u"readablePath"_s, owner->readableMenuPathOfService(d)}, {u"provider"_s, owner->name()},
+            {u"path"_s, owner->path()}, {u"enabled"_s, isServiceEnabled(d)}, {u"editable"_s, isServiceEditable(d)},
+            {u"keyDescription"_s, serviceKeyEquivalentDescription(d)}});
     }
     return array;
 }
@@ -140,7 +136,7 @@ int statusCommand(const GlobalOptions &options, Output &output)
 {
     const QString text = loadedCatalogue(options).servicesStatusText();
     if (options.json)
-        output.printJson(QJsonObject{{u"text"_s, text}});
+        output.printJson(QJsonObject {{u"text"_s, text}});
     else
         output.out << text << '\n';
     return kSuccess;

@@ -14,7 +14,11 @@
 
 namespace velctl {
 
-Output::Output() : out(stdout), err(stderr) {}
+Output::Output()
+    : out(stdout)
+    , err(stderr)
+{
+}
 
 Output::~Output()
 {
@@ -87,8 +91,8 @@ plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &
         if (matches.size() == 1)
             return matches.front();
         if (matches.size() > 1) {
-            err << "velmoractl: " << provider->name() << " has " << matches.size() << " services matching \""
-                << text << "\":\n";
+            err << "velmoractl: " << provider->name() << " has " << matches.size() << " services matching \"" << text
+                << "\":\n";
             for (const plist::DictionaryPtr &entry : matches)
                 err << "    " << provider->readableMenuPathOfService(entry) << '\n';
             return nullptr;

@@ -33,12 +33,14 @@ constexpr Command kCommands[] = {
 constexpr std::pair<const char *, const char *> kArgumentNotes[] = {
     {"PROVIDER", "a provider's name, or its path when several providers share the name"},
     {"[PROVIDER]", "a provider's name or path; every provider when left out"},
-    {"SERVICE", "the stored menu item title, else the translated title, else the readable\n"
-                "menu path (\"Text -> Word Count\"), else the menu item's own title\n"
-                "(\"Word Count\") when no other service of PROVIDER has it"},
+    {"SERVICE",
+        "the stored menu item title, else the translated title, else the readable\n"
+        "menu path (\"Text -> Word Count\"), else the menu item's own title\n"
+        "(\"Word Count\") when no other service of PROVIDER has it"},
     {"NEW-TITLE", "the new menu path, \"/\" between levels (\"Text/Count Words\")"},
-    {"KEY", "the new key equivalent, one character (an upper-case letter adds Shift);\n"
-            "an empty KEY removes the shortcut"},
+    {"KEY",
+        "the new key equivalent, one character (an upper-case letter adds Shift);\n"
+        "an empty KEY removes the shortcut"},
     {"FILE", "a property list in XML, binary or old-style text form"},
     {"[COMMAND]", "one of the commands \"velmoractl --help\" lists"},
 };
@@ -75,7 +77,7 @@ std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString
     QCommandLineParser parser;
     parser.addOptions(optionList());
     // The parser skips the first argument as the program's name.
-    if (!parser.parse(QStringList{u"velmoractl"_s} + arguments)) {
+    if (!parser.parse(QStringList {u"velmoractl"_s} + arguments)) {
         *error = parser.errorText();
         return std::nullopt;
     }
@@ -119,7 +121,7 @@ QString usageText()
     QList<std::pair<QString, QString>> commandRows;
     for (const Command &c : kCommands)
         commandRows.append({(QLatin1StringView(c.name) + u' ' + QLatin1StringView(c.synopsis)).trimmed(),
-                            QLatin1StringView(c.summary)});
+            QLatin1StringView(c.summary)});
     return u"usage: velmoractl [OPTIONS] COMMAND [ARGUMENTS]\n\n"
            "The Services menu of a Mac volume: its providers, their services and edits.\n\n"
            "options:\n"_s
@@ -129,8 +131,8 @@ QString usageText()
 
 QString commandUsageLine(const Command &command)
 {
-    return (u"usage: velmoractl [OPTIONS] %1 %2"_s.arg(QLatin1StringView(command.name),
-                                                       QLatin1StringView(command.synopsis)))
+    return (u"usage: velmoractl [OPTIONS] %1 %2"_s.arg(
+                QLatin1StringView(command.name), QLatin1StringView(command.synopsis)))
         .trimmed();
 }
 

@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     if (!invocation)
         return usageError(error);
     if (invocation->help) {
-        const QStringList described = invocation->command.isEmpty() ? QStringList() : QStringList{invocation->command};
+        const QStringList described = invocation->command.isEmpty() ? QStringList() : QStringList {invocation->command};
         return velctl::runHelpCommand(invocation->options, described);
     }
     if (invocation->version)

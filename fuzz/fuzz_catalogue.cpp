@@ -58,7 +58,8 @@ void writeFile(const QString &path, QByteArrayView bytes)
 {
     QDir().mkpath(path.section(u'/', 0, -2));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes.data(), bytes.size()) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(bytes.data(), bytes.size()) != bytes.size())
         std::abort();
 }
 

@@ -25,7 +25,7 @@ plist::Value normalized(const plist::Value &v, int depth)
         return survivesUtf8(*v.asString()) ? v : Value();
     case Value::Type::Date: {
         const double seconds = std::floor(v.toDate().secondsSinceReferenceDate);
-        return std::isfinite(seconds) ? Value(plist::Date{seconds}) : Value();
+        return std::isfinite(seconds) ? Value(plist::Date {seconds}) : Value();
     }
     case Value::Type::Array: {
         plist::ArrayPtr copy = plist::Array::create();

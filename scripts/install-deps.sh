@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-svg-dev qt6-image-formats-plugins
     libqt6opengl6-dev
     libgl-dev libxkbcommon-dev libplist-dev libplist-utils python3 attr

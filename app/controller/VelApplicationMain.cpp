@@ -3,8 +3,8 @@
 #include "VelTidyController.h"
 
 #include <files/VelMacVolume.h>
-#include <update/VelOrbUpdateChecker.h>
 #include <log/VelLog.h>
+#include <update/VelOrbUpdateChecker.h>
 
 #include <QApplication>
 #include <QTimer>

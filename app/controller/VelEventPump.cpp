@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-VelEventPump::VelEventPump(int intervalMilliseconds) : m_interval(intervalMilliseconds)
+VelEventPump::VelEventPump(int intervalMilliseconds)
+    : m_interval(intervalMilliseconds)
 {
     m_sinceLastRun.start();
 }

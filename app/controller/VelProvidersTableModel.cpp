@@ -3,7 +3,8 @@
 #include "VelTidyController.h"
 
 VelProvidersTableModel::VelProvidersTableModel(VelTidyController &controller, QObject *parent)
-    : QAbstractTableModel(parent), m_controller(controller)
+    : QAbstractTableModel(parent)
+    , m_controller(controller)
 {
 }
 

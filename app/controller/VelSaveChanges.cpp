@@ -25,8 +25,8 @@ VelSaveOutcome outcomeOfWorkerResult(qint64 result, qsizetype entries)
 
 } // namespace
 
-VelSaveResult VelSaveChanges(VelServiceCatalogue &catalogue, const VelWorkerRunObserver &observer,
-                             const VelWorkerRunPlaces &places)
+VelSaveResult VelSaveChanges(
+    VelServiceCatalogue &catalogue, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
 {
     const VelChangeList changes = VelCollectChanges(catalogue.applications());
     VelSaveResult result;

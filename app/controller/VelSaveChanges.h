@@ -11,18 +11,18 @@
 #include <model/VelServiceCatalogue.h>
 
 enum class VelSaveOutcome {
-    NothingToSave,        // no dirty provider (or only vanished ones)
-    WorkerMissing,        // the worker is not in the application's resources
+    NothingToSave, // no dirty provider (or only vanished ones)
+    WorkerMissing, // the worker is not in the application's resources
     ChangeListNotWritten, // a support folder or the change list could not be written
-    AuthorizationFailed,  // no authorisation reference
-    NotAuthorized,        // rights not granted, the worker did not start, or it printed nothing
-    Incomplete,           // the worker confirmed fewer entries than the list holds
-    Saved,                // every entry confirmed
+    AuthorizationFailed, // no authorisation reference
+    NotAuthorized, // rights not granted, the worker did not start, or it printed nothing
+    Incomplete, // the worker confirmed fewer entries than the list holds
+    Saved, // every entry confirmed
 };
 
 struct VelSaveResult {
     VelSaveOutcome outcome = VelSaveOutcome::NothingToSave;
-    qsizetype entries = 0;   // entries of the change list
+    qsizetype entries = 0; // entries of the change list
     qsizetype confirmed = 0; // characters the worker printed
     // A dirty provider's Info.plist had disappeared: the catalogue must be
     // reloaded rather than refreshed.
@@ -30,4 +30,4 @@ struct VelSaveResult {
 };
 
 [[nodiscard]] VelSaveResult VelSaveChanges(VelServiceCatalogue &catalogue, const VelWorkerRunObserver &observer = {},
-                                           const VelWorkerRunPlaces &places = VelWorkerRunPlaces::standard());
+    const VelWorkerRunPlaces &places = VelWorkerRunPlaces::standard());

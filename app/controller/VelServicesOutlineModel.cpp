@@ -12,7 +12,9 @@ struct VelServicesOutlineModel::Node {
 };
 
 VelServicesOutlineModel::VelServicesOutlineModel(VelTidyController &controller, QObject *parent)
-    : QAbstractItemModel(parent), m_controller(controller), m_root(std::make_unique<Node>())
+    : QAbstractItemModel(parent)
+    , m_controller(controller)
+    , m_root(std::make_unique<Node>())
 {
 }
 
@@ -112,8 +114,7 @@ QVariant VelServicesOutlineModel::data(const QModelIndex &index, int role) const
 
 bool VelServicesOutlineModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn
-        || role != Qt::CheckStateRole)
+    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn || role != Qt::CheckStateRole)
         return false;
     const int enabled = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
     m_controller.outlineViewSetObjectValue(enabled, VelServiceColumn, itemAt(index));

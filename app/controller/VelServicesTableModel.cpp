@@ -5,7 +5,8 @@
 #include <bundles/VelBundle.h>
 
 VelServicesTableModel::VelServicesTableModel(VelTidyController &controller, QObject *parent)
-    : QAbstractTableModel(parent), m_controller(controller)
+    : QAbstractTableModel(parent)
+    , m_controller(controller)
 {
 }
 
@@ -49,8 +50,7 @@ QVariant VelServicesTableModel::data(const QModelIndex &index, int role) const
 
 bool VelServicesTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn
-        || role != Qt::CheckStateRole)
+    if (!index.isValid() || !checkIndex(index) || index.column() != ServiceColumn || role != Qt::CheckStateRole)
         return false;
     const int enabled = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
     m_controller.tableViewSetObjectValue(VelTableKind::Services, enabled, VelServiceColumn, index.row());

@@ -35,11 +35,10 @@ const QString kVersionKey = QStringLiteral("Version");
 
 // Finds the widget the interface file names like the field; logs the name of
 // a missing one, since the window cannot work without it.
-template<typename Widget>
-bool connectField(QWidget *root, const char *name, QPointer<Widget> &field)
+template <typename Widget> bool connectField(QWidget *root, const char *name, QPointer<Widget> &field)
 {
     field = root->objectName() == QLatin1StringView(name) ? qobject_cast<Widget *>(root)
-                                                           : root->findChild<Widget *>(QLatin1StringView(name));
+                                                          : root->findChild<Widget *>(QLatin1StringView(name));
     if (!field)
         VelLog(QStringLiteral("interface file lacks %1").arg(QLatin1StringView(name)));
     return field != nullptr;
@@ -61,10 +60,10 @@ VelTidyController *VelTidyController::init()
 }
 
 VelTidyController::VelTidyController()
-    : m_catalogue(VelServiceCatalogue::shared()),
-      m_providersModel(std::make_unique<VelProvidersTableModel>(*this)),
-      m_servicesModel(std::make_unique<VelServicesTableModel>(*this)),
-      m_outlineModel(std::make_unique<VelServicesOutlineModel>(*this))
+    : m_catalogue(VelServiceCatalogue::shared())
+    , m_providersModel(std::make_unique<VelProvidersTableModel>(*this))
+    , m_servicesModel(std::make_unique<VelServicesTableModel>(*this))
+    , m_outlineModel(std::make_unique<VelServicesOutlineModel>(*this))
 {
     m_hideProgressTimer.setSingleShot(true);
     connect(&m_hideProgressTimer, &QTimer::timeout, this, &VelTidyController::delayedHideProgressIndicator);
@@ -84,9 +83,7 @@ const plist::ArrayPtr &VelTidyController::services() const
 
 QString VelTidyController::versionString() const
 {
-    return VelBundle::mainBundle()
-        .objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString"))
-        .toString();
+    return VelBundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString")).toString();
 }
 
 bool VelTidyController::loadMainInterface()
@@ -154,13 +151,13 @@ void VelTidyController::setUpViews()
     m_servicesOutlineView->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(m_providersModel.get(), &QAbstractItemModel::modelReset, this, [this] {
-        const int height = tableViewHeightOfRow(VelTableKind::Providers, 0,
-                                                m_applicationsTableView->verticalHeader()->defaultSectionSize());
+        const int height = tableViewHeightOfRow(
+            VelTableKind::Providers, 0, m_applicationsTableView->verticalHeader()->defaultSectionSize());
         if (m_providersModel->rowCount() > 0)
             m_applicationsTableView->verticalHeader()->resizeSection(0, height);
     });
     connect(m_applicationsTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { tableViewSelectionDidChange(VelTableKind::Providers); });
+        [this] { tableViewSelectionDidChange(VelTableKind::Providers); });
     VelConnectLinkToFileManager(m_statusTextField);
 
     QSizePolicy keepSpace = m_progressIndicator->sizePolicy();

@@ -88,9 +88,9 @@ QMenu *VelTidyController::contextMenuForView(QWidget *view)
                 break;
         }
         addMenuItem(menu, this, QStringLiteral("Expand all submenus"),
-                    anyCollapsed ? &VelTidyController::expandAllServices : nullptr);
+            anyCollapsed ? &VelTidyController::expandAllServices : nullptr);
         addMenuItem(menu, this, QStringLiteral("Collapse all submenus"),
-                    anyExpanded ? &VelTidyController::collapseAllServices : nullptr);
+            anyExpanded ? &VelTidyController::collapseAllServices : nullptr);
         menu->addSeparator();
         providers = applications();
     } else if (const VelProviderPtr provider = selectedApplication()) {
@@ -110,12 +110,12 @@ QMenu *VelTidyController::contextMenuForView(QWidget *view)
             break;
     }
     addMenuItem(menu, this, QStringLiteral("Enable all"),
-                anyDisabled ? &VelTidyController::enableSelectedApplicationServices : nullptr);
+        anyDisabled ? &VelTidyController::enableSelectedApplicationServices : nullptr);
     addMenuItem(menu, this, QStringLiteral("Disable all"),
-                anyEnabled ? &VelTidyController::disableSelectedApplicationServices : nullptr);
+        anyEnabled ? &VelTidyController::disableSelectedApplicationServices : nullptr);
     menu->addSeparator();
     addMenuItem(menu, this, QStringLiteral("Revert all"),
-                anyRevertable ? &VelTidyController::revertSelectedApplication : nullptr);
+        anyRevertable ? &VelTidyController::revertSelectedApplication : nullptr);
     return menu;
 }
 
@@ -311,7 +311,8 @@ void VelTidyController::donate()
     // The parameters follow a further slash, without a question mark.
     const QString address = infoString("VelmoraDonationPage") + QStringLiteral("/business=")
         + QString::fromLatin1(QUrl::toPercentEncoding(infoString("VelmoraDonationPayee")))
-        + QStringLiteral("&item_name=Velmora&no_shipping=1&tax=0&currency_code=") + VelLocalizedString(QStringLiteral("USD"));
+        + QStringLiteral("&item_name=Velmora&no_shipping=1&tax=0&currency_code=")
+        + VelLocalizedString(QStringLiteral("USD"));
     VelOpenURL(QUrl(address, QUrl::TolerantMode));
 }
 

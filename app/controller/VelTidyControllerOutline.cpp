@@ -61,8 +61,8 @@ QVariant VelTidyController::outlineViewObjectValue(const QString &column, const 
     return isServiceEnabled(item) ? 1 : 0;
 }
 
-void VelTidyController::outlineViewSetObjectValue(const QVariant &value, const QString &column,
-                                                  const plist::DictionaryPtr &item)
+void VelTidyController::outlineViewSetObjectValue(
+    const QVariant &value, const QString &column, const plist::DictionaryPtr &item)
 {
     if (!item || column == VelKeyColumn)
         return;

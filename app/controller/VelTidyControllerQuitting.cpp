@@ -46,11 +46,12 @@ VelTerminateReply VelTidyController::applicationShouldTerminate()
     sheet->setObjectName(QStringLiteral("saveChangesSheet"));
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setIcon(QMessageBox::Warning);
-    sheet->setText(VelLocalizedString(QStringLiteral("Do you want to save the changes you have applied before leaving?")));
+    sheet->setText(
+        VelLocalizedString(QStringLiteral("Do you want to save the changes you have applied before leaving?")));
     sheet->setInformativeText(VelLocalizedString(QStringLiteral("If you don't save, your changes will be lost.")));
     QPushButton *saveButton = sheet->addButton(VelLocalizedString(QStringLiteral("Save")), QMessageBox::AcceptRole);
-    QPushButton *dontSaveButton =
-        sheet->addButton(VelLocalizedString(QStringLiteral("Don't Save")), QMessageBox::DestructiveRole);
+    QPushButton *dontSaveButton
+        = sheet->addButton(VelLocalizedString(QStringLiteral("Don't Save")), QMessageBox::DestructiveRole);
     QPushButton *cancelButton = sheet->addButton(VelLocalizedString(QStringLiteral("Cancel")), QMessageBox::RejectRole);
     saveButton->setObjectName(QStringLiteral("saveChangesSaveButton"));
     dontSaveButton->setObjectName(QStringLiteral("saveChangesDontSaveButton"));
@@ -59,9 +60,9 @@ VelTerminateReply VelTidyController::applicationShouldTerminate()
     sheet->setEscapeButton(cancelButton);
     connect(sheet, &QMessageBox::finished, this, [this, sheet, saveButton, dontSaveButton] {
         const QAbstractButton *clicked = sheet->clickedButton();
-        const int code = clicked == saveButton       ? VelAlertDefaultReturn
-                         : clicked == dontSaveButton ? VelAlertAlternateReturn
-                                                     : VelAlertOtherReturn;
+        const int code = clicked == saveButton ? VelAlertDefaultReturn
+            : clicked == dontSaveButton        ? VelAlertAlternateReturn
+                                               : VelAlertOtherReturn;
         sheetDidEndShouldSave(code);
     });
     m_saveChangesSheet = sheet;
@@ -125,9 +126,8 @@ void VelTidyController::connectCommands()
         popUpMenu(m_servicesOutlineView, m_servicesOutlineView->viewport()->mapToGlobal(at));
     });
     if (auto *button = m_mainWindow->findChild<QToolButton *>(QStringLiteral("contextButton"))) {
-        connect(button, &QToolButton::clicked, this, [button, popUpMenu] {
-            popUpMenu(button, button->mapToGlobal(QPoint(0, button->height())));
-        });
+        connect(button, &QToolButton::clicked, this,
+            [button, popUpMenu] { popUpMenu(button, button->mapToGlobal(QPoint(0, button->height()))); });
     }
 
     // A double click on a key equivalent opens the inspector; nothing is

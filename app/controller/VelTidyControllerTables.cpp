@@ -66,8 +66,8 @@ QVariant VelTidyController::tableViewObjectValue(VelTableKind table, const QStri
     return applications()[size_t(row - 1)]->name();
 }
 
-void VelTidyController::tableViewSetObjectValue(VelTableKind table, const QVariant &value, const QString &column,
-                                                int row)
+void VelTidyController::tableViewSetObjectValue(
+    VelTableKind table, const QVariant &value, const QString &column, int row)
 {
     if (table != VelTableKind::Services || column == VelKeyColumn)
         return;
@@ -112,8 +112,8 @@ VelProviderCell VelTidyController::providerCellForRow(int row) const
     } else {
         cell.image = singletonMenuImage();
     }
-    const QModelIndexList selected =
-        m_applicationsTableView ? m_applicationsTableView->selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList selected
+        = m_applicationsTableView ? m_applicationsTableView->selectionModel()->selectedRows() : QModelIndexList();
     if (!selected.isEmpty() && selected.first().row() == row) {
         cell.textColor = Qt::white;
         cell.font = systemFont(true);

@@ -75,8 +75,8 @@ QStringList VelPathsToWrite(const plist::Array &changeList)
     return paths;
 }
 
-qint64 runWorkerForChangedInfoPlists(const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer,
-                                     const VelWorkerRunPlaces &places)
+qint64 runWorkerForChangedInfoPlists(
+    const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
 {
     if (!QFileInfo::exists(places.workerPath))
         return VelWorkerMissing;

@@ -32,17 +32,16 @@ struct VelWorkerRunPlaces {
 
 // The results besides a count of characters.
 enum : qint64 {
-    VelWorkerMissing = -1,          // no TidyWorker in the resources folder
-    VelWorkerListNotWritten = -2,   // a support folder or Changes.plist failed
-    VelWorkerNoAuthorization = -3,  // the authorization reference failed
-    VelWorkerNothingConfirmed = 0,  // not granted, not started, or no output
+    VelWorkerMissing = -1, // no TidyWorker in the resources folder
+    VelWorkerListNotWritten = -2, // a support folder or Changes.plist failed
+    VelWorkerNoAuthorization = -3, // the authorization reference failed
+    VelWorkerNothingConfirmed = 0, // not granted, not started, or no output
 };
 
 // Answers one of the results above, or the number of characters the worker
 // printed. The characters' values are not examined.
 [[nodiscard]] qint64 runWorkerForChangedInfoPlists(const plist::ArrayPtr &changeList,
-                                                   const VelWorkerRunObserver &observer = {},
-                                                   const VelWorkerRunPlaces &places = VelWorkerRunPlaces::standard());
+    const VelWorkerRunObserver &observer = {}, const VelWorkerRunPlaces &places = VelWorkerRunPlaces::standard());
 
 // Every path the worker may write for this list: each bundle, its Contents
 // folder and its Info.plist.

@@ -27,8 +27,7 @@ QString currentKeyEquivalent(const DictionaryPtr &entry)
 }
 
 // Calls f for every entry of the list until it answers true.
-template<typename Predicate>
-bool anyEntry(const ArrayPtr &list, Predicate f)
+template <typename Predicate> bool anyEntry(const ArrayPtr &list, Predicate f)
 {
     if (!list)
         return false;
@@ -135,8 +134,7 @@ void VelFileRepresentation::addCleanCopyOfService(const DictionaryPtr &entry, co
     if (!copy)
         return;
     for (const QString *key : {&VelKey::IsDisabled, &VelKey::WasDisabled, &VelKey::OriginalMenuItemTitle,
-                               &VelKey::PreviousMenuItemTitle, &VelKey::OriginalKeyEquivalent,
-                               &VelKey::PreviousKeyEquivalent})
+             &VelKey::PreviousMenuItemTitle, &VelKey::OriginalKeyEquivalent, &VelKey::PreviousKeyEquivalent})
         tryToRemoveObjectForKey(copy, *key);
     services->append(copy);
 }

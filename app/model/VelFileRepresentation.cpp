@@ -29,7 +29,7 @@ namespace {
 
 bool pathExists(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
@@ -77,7 +77,10 @@ VelProviderPtr VelFileRepresentation::fileRepresentationWithPath(const QString &
     return std::make_shared<VelFileRepresentation>(path);
 }
 
-VelFileRepresentation::VelFileRepresentation(const QString &path) : m_path(path) {}
+VelFileRepresentation::VelFileRepresentation(const QString &path)
+    : m_path(path)
+{
+}
 
 VelFileRepresentation::~VelFileRepresentation() = default;
 
@@ -194,8 +197,8 @@ void convertOlderMarks(const DictionaryPtr &entry)
 {
     if (!boolForKey(entry, VelKey::OldIsDisabled))
         return;
-    for (const QString *key : {&VelKey::OldIsDisabled, &VelKey::OldWasDisabled, &VelKey::OldApplicationName,
-                               &VelKey::ApplicationName})
+    for (const QString *key :
+        {&VelKey::OldIsDisabled, &VelKey::OldWasDisabled, &VelKey::OldApplicationName, &VelKey::ApplicationName})
         tryToRemoveObjectForKey(entry, *key);
     setBoolForKey(entry, true, VelKey::IsDisabled);
 }
@@ -294,8 +297,7 @@ std::optional<QString> VelFileRepresentation::localizedMenuItemTitle(const std::
         m_servicesMenuStringsPath = bundle().pathForResource(QStringLiteral("ServicesMenu"), QStringLiteral("strings"));
     if (m_servicesMenuStringsPath->isEmpty())
         return title;
-    const plist::Value &table
-        = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, m_lookupPass);
+    const plist::Value &table = m_servicesMenuStrings.contents(*m_servicesMenuStringsPath, m_lookupPass);
     if (table.isNone())
         return title;
     const plist::Dictionary *translations = table.asDictionary();
@@ -324,8 +326,8 @@ std::optional<QString> VelFileRepresentation::originalLocalizedMenuItemTitleOfSe
     return localizedMenuItemTitle(originalServiceMenuItemTitle(entry));
 }
 
-QStringList VelFileRepresentation::menuPathComponentsFromMenuPath(const std::optional<QString> &menuPath,
-                                                                  const DictionaryPtr &entry) const
+QStringList VelFileRepresentation::menuPathComponentsFromMenuPath(
+    const std::optional<QString> &menuPath, const DictionaryPtr &entry) const
 {
     if (menuPath && !menuPath->isEmpty())
         return menuPath->split(u'/');
@@ -333,7 +335,7 @@ QStringList VelFileRepresentation::menuPathComponentsFromMenuPath(const std::opt
     if (!message.isNone()) {
         const plist::Value &port = entry->value(VelKey::PortName);
         return {VelFormat(VelLocalizedString(QStringLiteral("Untitled Service: [%@ %@]")),
-                          {port.isNone() ? QStringLiteral("?") : VelValueText(port), VelValueText(message)})};
+            {port.isNone() ? QStringLiteral("?") : VelValueText(port), VelValueText(message)})};
     }
     return {VelLocalizedString(QStringLiteral("Untitled Service"))};
 }

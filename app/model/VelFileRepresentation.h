@@ -56,8 +56,8 @@ public:
     [[nodiscard]] std::optional<QString> localizedMenuItemTitle(const std::optional<QString> &title);
     [[nodiscard]] std::optional<QString> localizedMenuItemTitleOfService(const plist::DictionaryPtr &entry);
     [[nodiscard]] std::optional<QString> originalLocalizedMenuItemTitleOfService(const plist::DictionaryPtr &entry);
-    [[nodiscard]] QStringList menuPathComponentsFromMenuPath(const std::optional<QString> &menuPath,
-                                                             const plist::DictionaryPtr &entry) const;
+    [[nodiscard]] QStringList menuPathComponentsFromMenuPath(
+        const std::optional<QString> &menuPath, const plist::DictionaryPtr &entry) const;
     [[nodiscard]] QStringList menuPathComponentsOfService(const plist::DictionaryPtr &entry);
     [[nodiscard]] QString readableMenuPathOfService(const plist::DictionaryPtr &entry);
 

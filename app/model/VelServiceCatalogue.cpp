@@ -20,7 +20,7 @@ namespace {
 // Exists and is a folder, links followed.
 bool isFolder(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -56,7 +56,8 @@ void VelServiceCatalogue::setLookupPass(quint64 pass)
 // another belong to the outer one.
 class VelServiceCatalogue::LookupPass {
 public:
-    explicit LookupPass(VelServiceCatalogue &catalogue) : m_catalogue(catalogue)
+    explicit LookupPass(VelServiceCatalogue &catalogue)
+        : m_catalogue(catalogue)
     {
         if (m_catalogue.m_lookupPassDepth++ == 0)
             m_catalogue.setLookupPass(++m_catalogue.m_lastLookupPass);
@@ -247,6 +248,6 @@ QString VelServiceCatalogue::servicesStatusText() const
     });
     if (enabled <= 0 || enabled == total)
         return VelFormat(VelLocalizedString(QStringLiteral("%d services")), {QString::number(total)});
-    return VelFormat(VelLocalizedString(QStringLiteral("%d of %d services")),
-                     {QString::number(enabled), QString::number(total)});
+    return VelFormat(
+        VelLocalizedString(QStringLiteral("%d of %d services")), {QString::number(enabled), QString::number(total)});
 }

@@ -27,8 +27,8 @@ std::optional<QString> defaultOf(const plist::Dictionary *dictionary)
     return std::nullopt;
 }
 
-QString stringMarkOr(const DictionaryPtr &entry, const QString &key, const QString &fallback,
-                     const char *missingMessage)
+QString stringMarkOr(
+    const DictionaryPtr &entry, const QString &key, const QString &fallback, const char *missingMessage)
 {
     if (const QString *s = entry->value(key).asString())
         return *s;
@@ -113,7 +113,7 @@ std::optional<QString> serviceMenuItemTitle(const DictionaryPtr &entry)
 QString originalServiceMenuItemTitle(const DictionaryPtr &entry)
 {
     return stringMarkOr(entry, VelKey::OriginalMenuItemTitle, QStringLiteral("(Missing Name)"),
-                        "error -- could not find original menu item title for service:\n");
+        "error -- could not find original menu item title for service:\n");
 }
 
 void setServiceMenuItemTitle(const DictionaryPtr &entry, const std::optional<QString> &title)
@@ -141,7 +141,7 @@ std::optional<QString> serviceKeyEquivalent(const DictionaryPtr &entry)
 QString originalServiceKeyEquivalent(const DictionaryPtr &entry)
 {
     return stringMarkOr(entry, VelKey::OriginalKeyEquivalent, QString(),
-                        "error -- could not find original key equivalent for service:\n");
+        "error -- could not find original key equivalent for service:\n");
 }
 
 void setServiceKeyEquivalent(const DictionaryPtr &entry, const std::optional<QString> &key)
@@ -165,8 +165,8 @@ QString VelServiceKeyEquivalentDescription(const std::optional<QString> &key)
 {
     if (!key || key->size() != 1)
         return QString();
-    const QString format = *key == key->toLower() ? QStringLiteral("[command]-[%@]")
-                                                  : QStringLiteral("[shift]-[command]-[%@]");
+    const QString format
+        = *key == key->toLower() ? QStringLiteral("[command]-[%@]") : QStringLiteral("[shift]-[command]-[%@]");
     return VelFormat(VelLocalizedString(format), {*key});
 }
 

@@ -64,9 +64,8 @@ int VelSortServices(const plist::DictionaryPtr &x, const plist::DictionaryPtr &y
 
 void VelSortApplicationList(std::vector<VelProviderPtr> &providers)
 {
-    std::stable_sort(providers.begin(), providers.end(), [](const VelProviderPtr &a, const VelProviderPtr &b) {
-        return VelSortApplications(a, b) < 0;
-    });
+    std::stable_sort(providers.begin(), providers.end(),
+        [](const VelProviderPtr &a, const VelProviderPtr &b) { return VelSortApplications(a, b) < 0; });
 }
 
 void VelSortServiceList(const plist::ArrayPtr &items, VelFileRepresentation *context)
@@ -82,8 +81,8 @@ void VelSortServiceList(const plist::ArrayPtr &items, VelFileRepresentation *con
         keys.push_back(sortKeyOf(item.toDictionary(), context));
     std::vector<size_t> order(storage.size());
     std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](size_t a, size_t b) { return compareIgnoringCase(keys[a], keys[b]) < 0; });
+    std::stable_sort(
+        order.begin(), order.end(), [&keys](size_t a, size_t b) { return compareIgnoringCase(keys[a], keys[b]) < 0; });
     std::vector<plist::Value> sorted;
     sorted.reserve(storage.size());
     for (const size_t i : order)

@@ -13,8 +13,8 @@
 [[nodiscard]] int VelSortApplications(const VelProviderPtr &a, const VelProviderPtr &b, void *context = nullptr);
 // Entries are keyed by the context provider's readable menu path, or, without
 // a context, by their owner's.
-[[nodiscard]] int VelSortServices(const plist::DictionaryPtr &x, const plist::DictionaryPtr &y,
-                                  VelFileRepresentation *context);
+[[nodiscard]] int VelSortServices(
+    const plist::DictionaryPtr &x, const plist::DictionaryPtr &y, VelFileRepresentation *context);
 
 // Sorting in place. Each item's key is computed once per sort rather than on
 // every comparison, since keys come from localised titles.

@@ -30,7 +30,7 @@ void VelSetStringValueLink(QLabel *label, const QString &text, const QString &li
     const QString href = QUrl::fromLocalFile(linkedPath).toString(QUrl::FullyEncoded).toHtmlEscaped();
     label->setTextFormat(Qt::RichText);
     label->setText(text.toHtmlEscaped() + QStringLiteral(" <a href=\"") + href
-                   + QStringLiteral("\" style=\"text-decoration:none\">&#x2192;</a>"));
+        + QStringLiteral("\" style=\"text-decoration:none\">&#x2192;</a>"));
     label->setProperty(kLinkedPathProperty, linkedPath);
     label->setAccessibleDescription(linkedPath);
 }

@@ -16,30 +16,43 @@ int twelveHourClock(int hour)
 }
 
 // The text of one code; none when the code is not known.
-std::optional<QString> fieldText(
-    QChar code, bool withoutLeadingZero, const QDateTime &time, const QLocale &locale)
+std::optional<QString> fieldText(QChar code, bool withoutLeadingZero, const QDateTime &time, const QLocale &locale)
 {
     const QDate date = time.date();
     const QTime clock = time.time();
-    const auto number = [withoutLeadingZero](int value) {
-        return withoutLeadingZero ? QString::number(value) : twoDigits(value);
-    };
+    const auto number
+        = [withoutLeadingZero](int value) { return withoutLeadingZero ? QString::number(value) : twoDigits(value); };
     switch (code.unicode()) {
-    case 'B': return locale.monthName(date.month(), QLocale::LongFormat);
-    case 'b': return locale.monthName(date.month(), QLocale::ShortFormat);
-    case 'A': return locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
-    case 'a': return locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-    case 'd': return number(date.day());
-    case 'm': return number(date.month());
-    case 'Y': return QString::number(date.year());
-    case 'y': return twoDigits(date.year() % 100);
-    case 'H': return number(clock.hour());
-    case 'I': return number(twelveHourClock(clock.hour()));
-    case 'M': return twoDigits(clock.minute());
-    case 'S': return twoDigits(clock.second());
-    case 'p': return clock.hour() < 12 ? locale.amText() : locale.pmText();
-    case '%': return QStringLiteral("%");
-    default: return std::nullopt;
+    case 'B':
+        return locale.monthName(date.month(), QLocale::LongFormat);
+    case 'b':
+        return locale.monthName(date.month(), QLocale::ShortFormat);
+    case 'A':
+        return locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+    case 'a':
+        return locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+    case 'd':
+        return number(date.day());
+    case 'm':
+        return number(date.month());
+    case 'Y':
+        return QString::number(date.year());
+    case 'y':
+        return twoDigits(date.year() % 100);
+    case 'H':
+        return number(clock.hour());
+    case 'I':
+        return number(twelveHourClock(clock.hour()));
+    case 'M':
+        return twoDigits(clock.minute());
+    case 'S':
+        return twoDigits(clock.second());
+    case 'p':
+        return clock.hour() < 12 ? locale.amText() : locale.pmText();
+    case '%':
+        return QStringLiteral("%");
+    default:
+        return std::nullopt;
     }
 }
 
@@ -56,8 +69,7 @@ QString VelFormatDateLine(const QString &format, const QDateTime &time, const QL
         }
         const bool withoutLeadingZero = format[i + 1] == u'1' && i + 2 < format.size();
         const qsizetype codeIndex = withoutLeadingZero ? i + 2 : i + 1;
-        const std::optional<QString> text
-            = fieldText(format[codeIndex], withoutLeadingZero, time, locale);
+        const std::optional<QString> text = fieldText(format[codeIndex], withoutLeadingZero, time, locale);
         if (!text) {
             line += format[i];
             continue;

@@ -12,5 +12,4 @@
 #include <QLocale>
 #include <QString>
 
-[[nodiscard]] QString VelFormatDateLine(
-    const QString &format, const QDateTime &time, const QLocale &locale);
+[[nodiscard]] QString VelFormatDateLine(const QString &format, const QDateTime &time, const QLocale &locale);

@@ -57,13 +57,11 @@ QColor defaultTextColor()
 
 } // namespace
 
-VelOrbUpdateChecker::Environment VelOrbUpdateChecker::Environment::forBundle(
-    const QString &bundlePath)
+VelOrbUpdateChecker::Environment VelOrbUpdateChecker::Environment::forBundle(const QString &bundlePath)
 {
     const VelBundle bundle(bundlePath);
     Environment environment;
-    const plist::Value version
-        = bundle.objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString"));
+    const plist::Value version = bundle.objectForInfoDictionaryKey(QStringLiteral("CFBundleShortVersionString"));
     if (version.isString())
         environment.applicationVersion = version.toString();
     const plist::Value site = bundle.objectForInfoDictionaryKey(kProductWebSiteKey);
@@ -83,15 +81,14 @@ VelOrbUpdateChecker::~VelOrbUpdateChecker() = default;
 
 VelOrbUpdateChecker &VelOrbUpdateChecker::updateChecker()
 {
-    static VelOrbUpdateChecker *const singletonVelOrbUpdateChecker = new VelOrbUpdateChecker(
-        Environment::forBundle(VelBundle::mainBundle().bundlePath()));
+    static VelOrbUpdateChecker *const singletonVelOrbUpdateChecker
+        = new VelOrbUpdateChecker(Environment::forBundle(VelBundle::mainBundle().bundlePath()));
     return *singletonVelOrbUpdateChecker;
 }
 
 VelUserDefaults &VelOrbUpdateChecker::defaults() const
 {
-    return m_environment.defaults ? *m_environment.defaults
-                                  : VelUserDefaults::standardUserDefaults();
+    return m_environment.defaults ? *m_environment.defaults : VelUserDefaults::standardUserDefaults();
 }
 
 double VelOrbUpdateChecker::referenceDateSecondsNow()
@@ -134,8 +131,7 @@ bool VelOrbUpdateChecker::checkForUpdatesWithAutomaticRequest(bool automatic)
     m_checking = true;
     emit checkingChanged(true);
     dictionaryFromNSURLConnectionAsync(
-        feedURL(), this,
-        [this, automatic](plist::DictionaryPtr feed) { finishCheck(feed, automatic); },
+        feedURL(), this, [this, automatic](plist::DictionaryPtr feed) { finishCheck(feed, automatic); },
         m_environment.fetchTimeoutMilliseconds);
     return true;
 }
@@ -166,7 +162,7 @@ void VelOrbUpdateChecker::finishCheck(const plist::DictionaryPtr &feed, bool aut
     if (*published == m_environment.applicationVersion) {
         setStatus(localized("Velmora is up to date."), dateFormat, QColor());
     } else {
-        setStatus(VelFormat(localized("Velmora %@ is now available!"), { *published }), dateFormat,
+        setStatus(VelFormat(localized("Velmora %@ is now available!"), {*published}), dateFormat,
             QColor::fromRgbF(0.0f, 0.3f, 0.0f, 1.0f));
         showAlert();
     }
@@ -201,13 +197,12 @@ void VelOrbUpdateChecker::setStatus(
 {
     VelUserDefaults &stored = defaults();
     if (!status) {
-        for (const QString &key : { kStatusKey, kStatusDateKey, kStatusVersionKey, kStatusColorKey })
+        for (const QString &key : {kStatusKey, kStatusDateKey, kStatusVersionKey, kStatusColorKey})
             tryToRemoveObjectForKey(stored, key);
     } else {
         plist::DictionaryPtr values = plist::Dictionary::create();
         values->set(kStatusKey, *status);
-        values->set(kStatusDateKey,
-            VelFormatDateLine(dateFormat, QDateTime::currentDateTime(), QLocale()));
+        values->set(kStatusDateKey, VelFormatDateLine(dateFormat, QDateTime::currentDateTime(), QLocale()));
         values->set(kStatusVersionKey, m_environment.applicationVersion);
         stored.setObjects(values);
         if (color.isValid())
@@ -277,10 +272,8 @@ void VelOrbUpdateChecker::visitWebSite()
 void VelOrbUpdateChecker::showAlert()
 {
     if (!m_alert) {
-        m_alert = new VelUpdateAlert(
-            m_environment.resourceBundlePath, m_environment.fetchTimeoutMilliseconds, this);
-        connect(m_alert, &VelUpdateAlert::downloadRequested, this,
-            &VelOrbUpdateChecker::visitWebSite);
+        m_alert = new VelUpdateAlert(m_environment.resourceBundlePath, m_environment.fetchTimeoutMilliseconds, this);
+        connect(m_alert, &VelUpdateAlert::downloadRequested, this, &VelOrbUpdateChecker::visitWebSite);
     }
     m_alert->show(status(), releaseNotesURL());
 }
@@ -299,8 +292,8 @@ void VelOrbUpdateChecker::awakeFromNib(QWidget *form)
         checkBox->setCheckable(true);
         checkBox->setChecked(checkAtStartup());
         // Clicks only: showing the stored state must not count as a toggle.
-        connect(checkBox, &QAbstractButton::clicked, this,
-            &VelOrbUpdateChecker::toggleCheckAtStartup, Qt::UniqueConnection);
+        connect(checkBox, &QAbstractButton::clicked, this, &VelOrbUpdateChecker::toggleCheckAtStartup,
+            Qt::UniqueConnection);
     }
     // The status may quote the feed; it is shown as text, never as markup.
     if (auto *line = form->findChild<QLabel *>(QStringLiteral("statusTextField"))) {
@@ -320,8 +313,7 @@ QAction *VelOrbUpdateChecker::checkForUpdatesAction()
         m_checkForUpdatesAction = new QAction(localized("Check Now"), this);
         m_checkForUpdatesAction->setObjectName(QStringLiteral("checkForUpdatesAction"));
         m_checkForUpdatesAction->setEnabled(!m_checking);
-        connect(m_checkForUpdatesAction, &QAction::triggered, this,
-            &VelOrbUpdateChecker::checkForUpdates);
+        connect(m_checkForUpdatesAction, &QAction::triggered, this, &VelOrbUpdateChecker::checkForUpdates);
         connect(this, &VelOrbUpdateChecker::checkingChanged, m_checkForUpdatesAction,
             [action = m_checkForUpdatesAction](bool checking) { action->setEnabled(!checking); });
     }
@@ -333,8 +325,7 @@ QAction *VelOrbUpdateChecker::visitWebSiteAction()
     if (!m_visitWebSiteAction) {
         m_visitWebSiteAction = new QAction(localized("Visit Web Site"), this);
         m_visitWebSiteAction->setObjectName(QStringLiteral("visitWebSiteAction"));
-        connect(m_visitWebSiteAction, &QAction::triggered, this,
-            &VelOrbUpdateChecker::visitWebSite);
+        connect(m_visitWebSiteAction, &QAction::triggered, this, &VelOrbUpdateChecker::visitWebSite);
     }
     return m_visitWebSiteAction;
 }

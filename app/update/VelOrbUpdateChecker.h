@@ -76,13 +76,11 @@ public:
     [[nodiscard]] QColor statusColor() const;
     // No status removes the stored one; an invalid colour stores none. The
     // date format is filled with the current local time.
-    void setStatus(const std::optional<QString> &status, const QString &dateFormat,
-        const QColor &color);
+    void setStatus(const std::optional<QString> &status, const QString &dateFormat, const QColor &color);
 
     // A QUrl is answered unchanged; a string naming an absolute http or https
     // address becomes that URL; anything else gives the default.
-    [[nodiscard]] static QUrl URLFromAddress(
-        const QVariant &address, const QString &defaultURLString);
+    [[nodiscard]] static QUrl URLFromAddress(const QVariant &address, const QString &defaultURLString);
     [[nodiscard]] QUrl feedURL() const;
     [[nodiscard]] QUrl productPageURL() const;
     [[nodiscard]] QUrl releaseNotesURL() const;

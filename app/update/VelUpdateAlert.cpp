@@ -25,16 +25,14 @@ const QString kInterfaceName = QStringLiteral("Update");
 
 QString htmlText(const QByteArray &body)
 {
-    const std::optional<QStringConverter::Encoding> encoding
-        = QStringConverter::encodingForHtml(body);
+    const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForHtml(body);
     QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
     return decoder(body);
 }
 
 } // namespace
 
-VelUpdateAlert::VelUpdateAlert(
-    QString resourceBundlePath, int fetchTimeoutMilliseconds, QObject *parent)
+VelUpdateAlert::VelUpdateAlert(QString resourceBundlePath, int fetchTimeoutMilliseconds, QObject *parent)
     : QObject(parent)
     , m_resourceBundlePath(std::move(resourceBundlePath))
     , m_fetchTimeoutMilliseconds(fetchTimeoutMilliseconds)
@@ -56,8 +54,7 @@ bool VelUpdateAlert::show(const QString &message, const QUrl &releaseNotesURL)
     if (!m_alertWindow->isVisible()) {
         const QScreen *screen = m_alertWindow->screen();
         if (screen)
-            m_alertWindow->move(
-                screen->availableGeometry().center() - m_alertWindow->rect().center());
+            m_alertWindow->move(screen->availableGeometry().center() - m_alertWindow->rect().center());
     }
     m_messageTextField->setText(message);
     loadReleaseNotes(releaseNotesURL);

@@ -18,8 +18,7 @@ class VelUpdateAlert : public QObject {
     Q_OBJECT
 
 public:
-    VelUpdateAlert(QString resourceBundlePath, int fetchTimeoutMilliseconds,
-        QObject *parent = nullptr);
+    VelUpdateAlert(QString resourceBundlePath, int fetchTimeoutMilliseconds, QObject *parent = nullptr);
     ~VelUpdateAlert() override;
 
     // Loads the window the first time; when the interface file cannot be

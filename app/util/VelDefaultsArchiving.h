@@ -12,8 +12,7 @@ void tryToRemoveObjectForKey(VelUserDefaults &defaults, const QString &key);
 // nothing when the value cannot be archived (none, or holding a none).
 void archiveObject(VelUserDefaults &defaults, const plist::Value &value, const QString &key);
 // The value archived under the key; none when nothing (or no archive) is there.
-[[nodiscard]] plist::Value unarchivedObjectForKey(
-    const VelUserDefaults &defaults, const QString &key);
+[[nodiscard]] plist::Value unarchivedObjectForKey(const VelUserDefaults &defaults, const QString &key);
 
 // The archive format: a binary property list.
 [[nodiscard]] QByteArray VelArchivedData(const plist::Value &value);

@@ -19,8 +19,7 @@ void tryToRemoveObjectForKey(const plist::DictionaryPtr &dictionary, QStringView
         dictionary->remove(key);
 }
 
-plist::DictionaryPtr dictionaryWithStringForKey(
-    const plist::ArrayPtr &array, const QString &text, QStringView key)
+plist::DictionaryPtr dictionaryWithStringForKey(const plist::ArrayPtr &array, const QString &text, QStringView key)
 {
     if (!array)
         return nullptr;

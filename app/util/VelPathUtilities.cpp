@@ -52,8 +52,7 @@ QStringList directoryContentPaths(const QString &folder)
     return paths;
 }
 
-QString stringByReplacingString(
-    const QString &receiver, const QString &target, const QString &replacement)
+QString stringByReplacingString(const QString &receiver, const QString &target, const QString &replacement)
 {
     if (target.isEmpty() || !receiver.contains(target, Qt::CaseSensitive))
         return receiver;

@@ -33,7 +33,7 @@ QStringList filesToRead(const QString &root)
 {
     QStringList files;
     QDirIterator it(root, {QStringLiteral("Info.plist"), QStringLiteral("ServicesMenu.strings")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+        QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
     return files;
@@ -95,7 +95,7 @@ int main(int argc, char **argv)
     getrusage(RUSAGE_SELF, &usage);
     std::printf("read %lld files, %lld bytes in %.3f s\n", qlonglong(files.size()), qlonglong(bytes), readSeconds);
     std::printf("discovery and tree: %lld providers, %lld top-level items in %.3f s (%.2fx reading)\n",
-                qlonglong(providers), qlonglong(topLevel), loadSeconds, loadSeconds / readSeconds);
+        qlonglong(providers), qlonglong(topLevel), loadSeconds, loadSeconds / readSeconds);
     std::printf("peak memory %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
     return 0;
 }

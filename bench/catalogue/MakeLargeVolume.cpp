@@ -24,7 +24,10 @@ plist::DictionaryPtr makeEntry(int app, int index, QRandomGenerator &random)
     plist::DictionaryPtr menuItem = plist::Dictionary::create();
     const QString folder = QString::fromLatin1(kFolders[random.bounded(8)]);
     menuItem->set(QStringLiteral("default"),
-                  QStringLiteral("%1/%2 with App %3 #%4").arg(folder, QString::fromLatin1(kVerbs[index % 8])).arg(app).arg(index));
+        QStringLiteral("%1/%2 with App %3 #%4")
+            .arg(folder, QString::fromLatin1(kVerbs[index % 8]))
+            .arg(app)
+            .arg(index));
     entry->set(QStringLiteral("NSMenuItem"), menuItem);
     entry->set(QStringLiteral("NSMessage"), QStringLiteral("service%1").arg(index));
     entry->set(QStringLiteral("NSPortName"), QStringLiteral("App%1").arg(app));
@@ -76,8 +79,7 @@ QByteArray stringsFor(const plist::ArrayPtr &services)
 {
     QString text = QStringLiteral("/* Services menu */\n");
     for (const plist::Value &item : *services) {
-        const QString title =
-            item.toDictionary()->value(u"NSMenuItem").toDictionary()->value(u"default").toString();
+        const QString title = item.toDictionary()->value(u"NSMenuItem").toDictionary()->value(u"default").toString();
         text += QStringLiteral("\"%1\" = \"%1 (translated)\";\n").arg(title);
     }
     QByteArray utf16("\xff\xfe", 2);
@@ -111,7 +113,7 @@ int main(int argc, char **argv)
             info->set(QStringLiteral("NSServices"), services);
             if (app % 3 == 0
                 && !writeFile(bundle + QStringLiteral("/Contents/Resources/English.lproj/ServicesMenu.strings"),
-                              stringsFor(services)))
+                    stringsFor(services)))
                 return 1;
         }
         const QByteArray bytes = app % 10 == 0 ? plist::writeBinary(info) : plist::writeXml(info);

@@ -126,7 +126,7 @@ int main(int argc, char **argv)
     std::printf("reload until painted: %.3f s (%.2fx the scan)\n", best.seconds, best.seconds / scan);
     std::printf("longest GUI-thread stall during reload: %.1f ms (worst of 5 rounds)\n", worstStall * 1e3);
     std::printf("toggle to repainted row: median %.2f ms, worst %.2f ms\n", toggles[toggles.size() / 2] * 1e3,
-                toggles.back() * 1e3);
+        toggles.back() * 1e3);
     std::printf("peak memory: %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
     controller->releaseInterface();
     return 0;

@@ -33,8 +33,8 @@ plist::DictionaryPtr makeService(int provider, int index)
     service->set(QStringLiteral("NSKeyEquivalent"), plist::Value(keyEquivalent));
     service->set(QStringLiteral("NSMessage"), QStringLiteral("service%1").arg(index));
     service->set(QStringLiteral("NSPortName"), QStringLiteral("Provider%1").arg(provider));
-    auto types = plist::Array::create({plist::Value(QStringLiteral("NSStringPboardType")),
-                                       plist::Value(QStringLiteral("NSFilenamesPboardType"))});
+    auto types = plist::Array::create(
+        {plist::Value(QStringLiteral("NSStringPboardType")), plist::Value(QStringLiteral("NSFilenamesPboardType"))});
     service->set(QStringLiteral("NSSendTypes"), plist::Value(types));
     return service;
 }
@@ -57,7 +57,7 @@ plist::DictionaryPtr makeInfo(int provider)
         type->set(QStringLiteral("CFBundleTypeName"), QStringLiteral("Document %1").arg(i));
         type->set(QStringLiteral("CFBundleTypeRole"), QStringLiteral("Editor"));
         type->set(QStringLiteral("CFBundleTypeExtensions"),
-                  plist::Value(plist::Array::create({plist::Value(QStringLiteral("ext%1").arg(i))})));
+            plist::Value(plist::Array::create({plist::Value(QStringLiteral("ext%1").arg(i))})));
         documentTypes->append(plist::Value(type));
     }
     info->set(QStringLiteral("CFBundleDocumentTypes"), plist::Value(documentTypes));
@@ -127,7 +127,7 @@ int main(int argc, char *argv[])
     qputenv("VELMORA_AUTHORIZATION", "direct");
     const QByteArray listBytes = plist::writeXml(plist::Value(list));
     std::printf("%d providers, change list %.1f KB, volume %s\n", providers, listBytes.size() / 1024.0,
-                qPrintable(volume.path()));
+        qPrintable(volume.path()));
 
     std::vector<double> times;
     for (int run = 1; run <= runs; ++run) {
@@ -137,7 +137,7 @@ int main(int argc, char *argv[])
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         times.push_back(ms);
         std::printf("run %d: %lld of %d confirmed in %.1f ms (%.3f ms per file)\n", run, (long long)confirmed,
-                    providers, ms, ms / providers);
+            providers, ms, ms / providers);
         if (confirmed != providers)
             return 1;
     }

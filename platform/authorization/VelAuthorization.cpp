@@ -20,10 +20,10 @@ QString findProgram(const QString &name)
 }
 
 // Elevation may clear the environment; env(1) sets the variables again.
-QStringList commandWithEnvironment(const QString &toolPath, const QStringList &arguments,
-                                   const QProcessEnvironment &passEnvironment)
+QStringList commandWithEnvironment(
+    const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment)
 {
-    QStringList command{findProgram(QStringLiteral("env"))};
+    QStringList command {findProgram(QStringLiteral("env"))};
     for (const QString &key : passEnvironment.keys())
         command << key + QLatin1Char('=') + passEnvironment.value(key);
     command << toolPath << arguments;
@@ -133,9 +133,8 @@ bool VelAuthorization::copyRights(const QStringList &pathsToWrite)
     return true;
 }
 
-std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(const QString &toolPath,
-                                                                   const QStringList &arguments,
-                                                                   const QProcessEnvironment &passEnvironment)
+std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(
+    const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment)
 {
     if (!m_granted)
         return nullptr;
@@ -152,7 +151,7 @@ std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(const QString 
     case Mode::Sudo:
         environment.insert(QStringLiteral("SUDO_ASKPASS"), askpassProgram());
         program = findProgram(QStringLiteral("sudo"));
-        programArguments = QStringList{QStringLiteral("-A"), QStringLiteral("--")}
+        programArguments = QStringList {QStringLiteral("-A"), QStringLiteral("--")}
             + commandWithEnvironment(toolPath, arguments, passEnvironment);
         break;
     default:

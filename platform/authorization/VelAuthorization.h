@@ -46,8 +46,8 @@ public:
     // variables of passEnvironment set even where elevation clears the
     // environment. None when it could not be started or the right was
     // never granted.
-    [[nodiscard]] std::unique_ptr<QProcess> executeWithPrivileges(const QString &toolPath, const QStringList &arguments,
-                                                                  const QProcessEnvironment &passEnvironment);
+    [[nodiscard]] std::unique_ptr<QProcess> executeWithPrivileges(
+        const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment);
 
     [[nodiscard]] Mode requestedMode() const { return m_requested; }
     // After copyRights: Direct, Pkexec or Sudo.
@@ -58,7 +58,10 @@ public:
     [[nodiscard]] QString askpassProgram() const;
 
 private:
-    explicit VelAuthorization(Mode mode) : m_requested(mode) {}
+    explicit VelAuthorization(Mode mode)
+        : m_requested(mode)
+    {
+    }
 
     [[nodiscard]] bool validateSudo() const;
 

@@ -55,11 +55,23 @@ QString languageFromLocaleName(QString name)
 QString legacyLanguageName(QStringView code)
 {
     static const std::pair<QStringView, QStringView> names[] = {
-        { u"en", u"English" }, { u"de", u"German" }, { u"fr", u"French" }, { u"ja", u"Japanese" },
-        { u"es", u"Spanish" }, { u"it", u"Italian" }, { u"nl", u"Dutch" }, { u"sv", u"Swedish" },
-        { u"da", u"Danish" }, { u"fi", u"Finnish" }, { u"no", u"Norwegian" }, { u"nb", u"Norwegian" },
-        { u"pt", u"Portuguese" }, { u"ko", u"Korean" }, { u"zh", u"Chinese" }, { u"ru", u"Russian" },
-        { u"pl", u"Polish" },
+        {u"en", u"English"},
+        {u"de", u"German"},
+        {u"fr", u"French"},
+        {u"ja", u"Japanese"},
+        {u"es", u"Spanish"},
+        {u"it", u"Italian"},
+        {u"nl", u"Dutch"},
+        {u"sv", u"Swedish"},
+        {u"da", u"Danish"},
+        {u"fi", u"Finnish"},
+        {u"no", u"Norwegian"},
+        {u"nb", u"Norwegian"},
+        {u"pt", u"Portuguese"},
+        {u"ko", u"Korean"},
+        {u"zh", u"Chinese"},
+        {u"ru", u"Russian"},
+        {u"pl", u"Polish"},
     };
     for (const auto &[language, name] : names) {
         if (code.compare(language, Qt::CaseInsensitive) == 0)
@@ -81,14 +93,13 @@ QStringList VelPreferredLanguages()
         }
     }
     if (languages.isEmpty()) {
-        for (const QString &name :
-            qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
+        for (const QString &name : qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
             if (const QString language = languageFromLocaleName(name); !language.isEmpty())
                 languages.append(language);
         }
     }
     if (languages.isEmpty()) {
-        for (const char *variable : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
+        for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
             const QString value = qEnvironmentVariable(variable);
             if (value.isEmpty())
                 continue;
@@ -104,7 +115,7 @@ QStringList VelPreferredLanguages()
 
 QStringList VelLocalizationFolderNames(const QString &language)
 {
-    QStringList names { language };
+    QStringList names {language};
     QString other = language;
     other.replace(u'_', u'-');
     if (other == language)
@@ -190,8 +201,7 @@ void VelBundle::listLocalizationFolders(DIR *dir, const QString &resources) cons
 
 // The visitor is given each folder as text and as the file system's bytes,
 // which are what it looks up.
-template<typename Visit>
-bool VelBundle::forEachResourceFolder(Visit visit) const
+template <typename Visit> bool VelBundle::forEachResourceFolder(Visit visit) const
 {
     const QString resources = resourcePath();
     const QByteArray encodedResources = QFile::encodeName(resources);
@@ -211,8 +221,7 @@ bool VelBundle::forEachResourceFolder(Visit visit) const
     QStringList visited;
     const auto visitLanguage = [&](const QString &language) {
         for (const QString &name : VelLocalizationFolderNames(language)) {
-            const auto folder = std::find_if(
-                m_state->localizationFolders.cbegin(), m_state->localizationFolders.cend(),
+            const auto folder = std::find_if(m_state->localizationFolders.cbegin(), m_state->localizationFolders.cend(),
                 [&](const auto &f) { return f.first.compare(name, Qt::CaseInsensitive) == 0; });
             if (folder == m_state->localizationFolders.cend() || visited.contains(folder->second))
                 continue;
@@ -267,15 +276,13 @@ QString VelBundle::pathForResource(const QString &name, const QString &type) con
     return found;
 }
 
-QString VelBundle::localizedStringForKey(
-    const QString &key, const QString &value, const QString &table) const
+QString VelBundle::localizedStringForKey(const QString &key, const QString &value, const QString &table) const
 {
     const QString tableName = table.isEmpty() ? QStringLiteral("Localizable") : table;
     auto cached = m_state->stringTables.constFind(tableName);
     if (cached == m_state->stringTables.cend()) {
         const QString path = pathForResource(tableName, QStringLiteral("strings"));
-        plist::DictionaryPtr strings
-            = path.isEmpty() ? nullptr : plist::readFile(path).toDictionary();
+        plist::DictionaryPtr strings = path.isEmpty() ? nullptr : plist::readFile(path).toDictionary();
         cached = m_state->stringTables.insert(tableName, strings);
     }
     if (*cached) {

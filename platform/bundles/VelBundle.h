@@ -45,14 +45,12 @@ public:
 
     // The translation of key in the string table (Localizable when empty);
     // else value when not empty, else key.
-    [[nodiscard]] QString localizedStringForKey(
-        const QString &key, const QString &value, const QString &table) const;
+    [[nodiscard]] QString localizedStringForKey(const QString &key, const QString &value, const QString &table) const;
 
 private:
     // Visits the search folders in order until the visitor answers true;
     // answers whether it did.
-    template<typename Visit>
-    bool forEachResourceFolder(Visit visit) const;
+    template <typename Visit> bool forEachResourceFolder(Visit visit) const;
     // dir is the open resources folder.
     void listLocalizationFolders(DIR *dir, const QString &resources) const;
 

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-
 namespace {
 
 plist::Value copyOf(const plist::Value &value)
@@ -152,8 +151,7 @@ QString VelUserDefaults::stringForKey(const QString &key) const
     if (const QString *text = value.asString())
         return *text;
     if (value.isInteger())
-        return value.isUnsignedInteger() ? QString::number(value.toUnsigned())
-                                         : QString::number(value.toInteger());
+        return value.isUnsignedInteger() ? QString::number(value.toUnsigned()) : QString::number(value.toInteger());
     if (value.isReal())
         return QString::number(value.toReal());
     return {};
@@ -224,8 +222,7 @@ bool VelUserDefaults::setUnreadableFileAside()
                    .arg(m_readPath));
         return false;
     }
-    VelLog(QStringLiteral("could not read the preferences file <%1>; kept it as <%2>")
-               .arg(m_readPath, aside));
+    VelLog(QStringLiteral("could not read the preferences file <%1>; kept it as <%2>").arg(m_readPath, aside));
     m_unreadable = false;
     return true;
 }

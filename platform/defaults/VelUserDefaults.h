@@ -64,7 +64,11 @@ public:
     // Writes always check first.
     class ReadBatch {
     public:
-        explicit ReadBatch(const VelUserDefaults &defaults) : m_defaults(defaults) { ++m_defaults.m_readBatches; }
+        explicit ReadBatch(const VelUserDefaults &defaults)
+            : m_defaults(defaults)
+        {
+            ++m_defaults.m_readBatches;
+        }
         ~ReadBatch() { --m_defaults.m_readBatches; }
         ReadBatch(const ReadBatch &) = delete;
         ReadBatch &operator=(const ReadBatch &) = delete;

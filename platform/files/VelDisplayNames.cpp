@@ -11,8 +11,7 @@ namespace {
 
 bool showAllExtensions()
 {
-    return VelUserDefaults::globalUserDefaults().boolForKey(
-        QStringLiteral("AppleShowAllExtensions"));
+    return VelUserDefaults::globalUserDefaults().boolForKey(QStringLiteral("AppleShowAllExtensions"));
 }
 
 QString cleanAbsolute(const QString &path)

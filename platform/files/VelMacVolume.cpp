@@ -126,9 +126,8 @@ QStringList VelMacVolume::applyCommandLineOptions(const QStringList &arguments)
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         bool matched = false;
-        for (const auto &[option, setter] :
-            { std::pair { QStringLiteral("--root"), &VelMacVolume::setRootOverride },
-                std::pair { QStringLiteral("--home"), &VelMacVolume::setHomeOverride } }) {
+        for (const auto &[option, setter] : {std::pair {QStringLiteral("--root"), &VelMacVolume::setRootOverride},
+                 std::pair {QStringLiteral("--home"), &VelMacVolume::setHomeOverride}}) {
             if (argument == option && i + 1 < arguments.size()) {
                 setter(arguments.at(++i));
                 matched = true;

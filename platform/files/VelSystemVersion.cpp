@@ -10,7 +10,7 @@ std::optional<unsigned> VelSystemVersionCode(QStringView version)
     const QList<QStringView> parts = version.trimmed().split(u'.');
     if (parts.isEmpty() || parts.size() > 3)
         return std::nullopt;
-    unsigned numbers[3] = { 0, 0, 0 };
+    unsigned numbers[3] = {0, 0, 0};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         bool ok = false;
         const uint number = parts.at(i).toUInt(&ok);
@@ -30,9 +30,9 @@ std::optional<unsigned> VelLookUpSystemVersion()
     const QString fromEnvironment = qEnvironmentVariable("VELMORA_SYSTEM_VERSION");
     if (!fromEnvironment.isEmpty())
         return VelSystemVersionCode(fromEnvironment);
-    const plist::DictionaryPtr info = plist::readFile(
-        VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices/SystemVersion.plist")))
-                                          .toDictionary();
+    const plist::DictionaryPtr info
+        = plist::readFile(VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices/SystemVersion.plist")))
+              .toDictionary();
     if (!info)
         return std::nullopt;
     const QString *version = info->value(u"ProductVersion").asString();

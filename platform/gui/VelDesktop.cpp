@@ -14,11 +14,10 @@ bool askFileManagerToShow(const QString &path)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
-    QDBusMessage call
-        = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-            QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("ShowItems"));
+    call << QStringList {QUrl::fromLocalFile(path).toString()} << QString();
     constexpr int kTimeoutMilliseconds = 3000;
     const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeoutMilliseconds);
     return reply.type() == QDBusMessage::ReplyMessage;

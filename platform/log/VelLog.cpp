@@ -25,17 +25,15 @@ QString processName()
 
 } // namespace
 
-QString VelLogLine(
-    const QDateTime &time, const QString &processName, qint64 pid, const QString &message)
+QString VelLogLine(const QDateTime &time, const QString &processName, qint64 pid, const QString &message)
 {
-    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + u' ' + processName + u'['
-        + QString::number(pid) + QStringLiteral("] ") + message;
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + u' ' + processName + u'[' + QString::number(pid)
+        + QStringLiteral("] ") + message;
 }
 
 void VelLog(const QString &message)
 {
-    const QString line
-        = VelLogLine(QDateTime::currentDateTime(), processName(), qint64(::getpid()), message);
+    const QString line = VelLogLine(QDateTime::currentDateTime(), processName(), qint64(::getpid()), message);
     QMutexLocker locker(&logMutex());
     if (currentCapture) {
         currentCapture->append(message, line);

@@ -11,8 +11,7 @@
 void VelLog(const QString &message);
 
 // The full line for a message, without the trailing line break.
-[[nodiscard]] QString VelLogLine(
-    const QDateTime &time, const QString &processName, qint64 pid, const QString &message);
+[[nodiscard]] QString VelLogLine(const QDateTime &time, const QString &processName, qint64 pid, const QString &message);
 
 // While one of these lives, log messages are collected here instead of being
 // written to standard error. Captures nest: the innermost one collects, and

@@ -15,7 +15,7 @@ constexpr int8_t kInvalid = -1;
 
 constexpr std::array<int8_t, 256> makeDecodeTable()
 {
-    std::array<int8_t, 256> table{};
+    std::array<int8_t, 256> table {};
     table.fill(kInvalid);
     for (int i = 0; i < 64; ++i)
         table[uint8_t(kAlphabet[i])] = int8_t(i);

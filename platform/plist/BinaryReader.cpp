@@ -104,7 +104,8 @@ Q_ALWAYS_INLINE quint64 readBigEndian(const uchar *p, int size)
 class BinaryReader {
 public:
     explicit BinaryReader(QByteArrayView bytes)
-        : m_data(reinterpret_cast<const uchar *>(bytes.data())), m_size(quint64(bytes.size()))
+        : m_data(reinterpret_cast<const uchar *>(bytes.data()))
+        , m_size(quint64(bytes.size()))
     {
     }
     BinaryReader(const BinaryReader &) = delete;
@@ -355,7 +356,7 @@ Value BinaryReader::readDate(quint64 pos, uchar info) const
     std::memcpy(&seconds, &bits, 8);
     if (!std::isfinite(seconds))
         return {}; // names no moment; no other format could hold it
-    return Value(plist::Date{seconds});
+    return Value(plist::Date {seconds});
 }
 
 // Decoded on first use and shared from then on, like strings.

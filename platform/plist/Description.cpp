@@ -33,8 +33,8 @@ bool needsQuotes(const QString &s)
         return true;
     for (const QChar qc : s) {
         const char16_t c = qc.unicode();
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-            || c == u'_' || c == u'$';
+        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'
+            || c == u'$';
         if (!plain)
             return true;
     }
@@ -51,11 +51,21 @@ QString quotedIfNeeded(const QString &s)
     for (const QChar qc : s) {
         const char16_t c = qc.unicode();
         switch (c) {
-        case u'"': out += u"\\\""; break;
-        case u'\\': out += u"\\\\"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\t': out += u"\\t"; break;
-        case u'\r': out += u"\\r"; break;
+        case u'"':
+            out += u"\\\"";
+            break;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
         default:
             if (c < 0x20 || c >= 0x7F)
                 out += QStringLiteral("\\U%1").arg(uint(c), 4, 16, QLatin1Char('0'));

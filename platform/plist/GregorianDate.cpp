@@ -53,8 +53,8 @@ int daysInMonth(qint64 y, int m)
 std::optional<double> GregorianDate::secondsSinceReferenceDate() const
 {
     if (year <= -kYearLimit || year >= kYearLimit || month < 1 || month > 12 || day < 1
-        || day > daysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59
-        || second < 0 || second > 59)
+        || day > daysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
+        || second > 59)
         return std::nullopt;
     const qint64 days = daysFromCivil(year, month, day) - kReferenceDay;
     return double(days * kSecondsPerDay + hour * 3600 + minute * 60 + second);

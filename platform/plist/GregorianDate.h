@@ -12,7 +12,7 @@ namespace plist {
 struct GregorianDate {
     qint64 year = 2001;
     int month = 1; // 1…12
-    int day = 1;   // 1…31
+    int day = 1; // 1…31
     int hour = 0;
     int minute = 0;
     int second = 0;

@@ -42,7 +42,7 @@ QDateTime Date::toDateTime() const
 
 Date Date::fromDateTime(const QDateTime &dateTime)
 {
-    return Date{double(dateTime.toMSecsSinceEpoch() - kReferenceDateMSecs) / 1000.0};
+    return Date {double(dateTime.toMSecsSinceEpoch() - kReferenceDateMSecs) / 1000.0};
 }
 
 Date Date::now()
@@ -52,16 +52,18 @@ Date Date::now()
 
 // --- Value --------------------------------------------------------------
 
-Value::Value(ArrayPtr a) : m_v(std::move(a))
+Value::Value(ArrayPtr a)
+    : m_v(std::move(a))
 {
     if (!std::get<ArrayPtr>(m_v))
-        m_v = std::monostate{};
+        m_v = std::monostate {};
 }
 
-Value::Value(DictionaryPtr d) : m_v(std::move(d))
+Value::Value(DictionaryPtr d)
+    : m_v(std::move(d))
 {
     if (!std::get<DictionaryPtr>(m_v))
-        m_v = std::monostate{};
+        m_v = std::monostate {};
 }
 
 Value Value::fromUnsigned(quint64 u)
@@ -70,14 +72,14 @@ Value Value::fromUnsigned(quint64 u)
     if (u <= quint64(std::numeric_limits<qint64>::max()))
         v.m_v = qint64(u);
     else
-        v.m_v = UnsignedInteger{u};
+        v.m_v = UnsignedInteger {u};
     return v;
 }
 
 Value Value::fromData(QByteArray bytes)
 {
     Value v;
-    v.m_v = DataBytes{std::move(bytes)};
+    v.m_v = DataBytes {std::move(bytes)};
     return v;
 }
 
@@ -171,7 +173,7 @@ QByteArray Value::toData() const
 plist::Date Value::toDate() const
 {
     const plist::Date *d = std::get_if<plist::Date>(&m_v);
-    return d ? *d : plist::Date{};
+    return d ? *d : plist::Date {};
 }
 
 ArrayPtr Value::toArray() const

@@ -54,17 +54,41 @@ public:
     enum class Type { None, Boolean, Integer, Real, String, Data, Date, Array, Dictionary };
 
     Value() = default; // none
-    Value(bool b) : m_v(b) {}
-    Value(int i) : m_v(qint64(i)) {}
-    Value(qint64 i) : m_v(i) {}
-    Value(double d) : m_v(d) {}
-    Value(const QString &s) : m_v(s) {}
-    Value(QString &&s) : m_v(std::move(s)) {}
-    Value(const char16_t *s) : m_v(QString::fromUtf16(s)) {}
-    Value(const plist::Date &d) : m_v(d) {}
+    Value(bool b)
+        : m_v(b)
+    {
+    }
+    Value(int i)
+        : m_v(qint64(i))
+    {
+    }
+    Value(qint64 i)
+        : m_v(i)
+    {
+    }
+    Value(double d)
+        : m_v(d)
+    {
+    }
+    Value(const QString &s)
+        : m_v(s)
+    {
+    }
+    Value(QString &&s)
+        : m_v(std::move(s))
+    {
+    }
+    Value(const char16_t *s)
+        : m_v(QString::fromUtf16(s))
+    {
+    }
+    Value(const plist::Date &d)
+        : m_v(d)
+    {
+    }
     Value(ArrayPtr a);
     Value(DictionaryPtr d);
-    Value(const char *) = delete;       // say whether it is text or data:
+    Value(const char *) = delete; // say whether it is text or data:
     Value(const QByteArray &) = delete; // QString for text, fromData for bytes
 
     // Integers above INT64_MAX keep their unsigned value.
@@ -87,14 +111,14 @@ public:
     // copy nothing; the to… forms answer an empty or zero value instead.
     [[nodiscard]] const QString *asString() const { return std::get_if<QString>(&m_v); }
     [[nodiscard]] QString toString() const;
-    [[nodiscard]] bool toBoolean() const;           // false unless a boolean true
-    [[nodiscard]] qint64 toInteger() const;         // integers (unsigned ones wrap), reals truncated
-    [[nodiscard]] bool isUnsignedInteger() const;   // an integer above INT64_MAX
-    [[nodiscard]] quint64 toUnsigned() const;       // the bits of an integer as unsigned
-    [[nodiscard]] double toReal() const;            // integers converted, reals as they are
+    [[nodiscard]] bool toBoolean() const; // false unless a boolean true
+    [[nodiscard]] qint64 toInteger() const; // integers (unsigned ones wrap), reals truncated
+    [[nodiscard]] bool isUnsignedInteger() const; // an integer above INT64_MAX
+    [[nodiscard]] quint64 toUnsigned() const; // the bits of an integer as unsigned
+    [[nodiscard]] double toReal() const; // integers converted, reals as they are
     [[nodiscard]] QByteArray toData() const;
     [[nodiscard]] plist::Date toDate() const;
-    [[nodiscard]] ArrayPtr toArray() const;           // nullptr unless an array
+    [[nodiscard]] ArrayPtr toArray() const; // nullptr unless an array
     [[nodiscard]] DictionaryPtr toDictionary() const; // nullptr unless a dictionary
     // The dictionary itself without taking a share in it, for a look inside
     // while this value holds it; nullptr unless a dictionary.
@@ -117,8 +141,8 @@ private:
     struct UnsignedInteger {
         quint64 value;
     };
-    std::variant<std::monostate, bool, qint64, UnsignedInteger, double, QString, DataBytes,
-                 plist::Date, ArrayPtr, DictionaryPtr>
+    std::variant<std::monostate, bool, qint64, UnsignedInteger, double, QString, DataBytes, plist::Date, ArrayPtr,
+        DictionaryPtr>
         m_v;
 };
 
@@ -183,10 +207,16 @@ public:
     // Answers whether the key was there.
     bool remove(QStringView key);
     void clear();
-    void reserve(qsizetype n) { m_entries.reserve(size_t(n)); }
+    void reserve(qsizetype n)
+    {
+        m_entries.reserve(size_t(n));
+    }
 
     [[nodiscard]] QStringList keys() const;
-    [[nodiscard]] const std::vector<Entry> &entries() const { return m_entries; }
+    [[nodiscard]] const std::vector<Entry> &entries() const
+    {
+        return m_entries;
+    }
 
 private:
     [[nodiscard]] qsizetype indexOf(QStringView key) const;

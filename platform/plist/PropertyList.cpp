@@ -102,7 +102,7 @@ bool readFileBytes(const QString &path, QByteArray *bytes, int *error)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return fail(errno);
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize) {
         ::close(fd);
         return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);

@@ -31,7 +31,8 @@ bool StringBlocks::sameText(quint32 a, quint32 b) const
 #else
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 4, 0) || QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
-#error "platform/plist/StringBlocks.cpp relies on QString and QArrayData internals checked with Qt 6.4 only: check it (and tst_stringblocks) against this Qt and widen this range, or configure with -DVELMORA_PUBLIC_QSTRING=ON"
+// With another Qt, check this file and tst_stringblocks against it, then widen the range above.
+#error "platform/plist/StringBlocks.cpp uses Qt internals checked with Qt 6.4 only (or use -DVELMORA_PUBLIC_QSTRING=ON)"
 #endif
 
 namespace {

@@ -25,8 +25,8 @@
 // The build option VELMORA_PUBLIC_QSTRING makes every string a QString of
 // its own through public API only (slower, same answers).
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QVarLengthArray>
 
 namespace plist {

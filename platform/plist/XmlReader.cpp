@@ -28,14 +28,12 @@ bool isSpace(char c)
 }
 
 // With the prefix's length known at compile time the comparison is inlined.
-template<size_t N>
-bool startsWith(const char *p, const char *end, const char (&prefix)[N])
+template <size_t N> bool startsWith(const char *p, const char *end, const char (&prefix)[N])
 {
     return end - p >= qsizetype(N - 1) && std::memcmp(p, prefix, N - 1) == 0;
 }
 
-template<size_t N>
-bool isName(QByteArrayView name, const char (&word)[N])
+template <size_t N> bool isName(QByteArrayView name, const char (&word)[N])
 {
     return std::memcmp(name.data(), word, N - 1) == 0;
 }
@@ -127,7 +125,11 @@ void appendUtf8(QByteArray &out, char32_t c)
 
 class XmlParser {
 public:
-    explicit XmlParser(QByteArrayView bytes) : m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
+    explicit XmlParser(QByteArrayView bytes)
+        : m_p(bytes.data())
+        , m_end(bytes.data() + bytes.size())
+    {
+    }
 
     [[nodiscard]] Value readDocument();
 
@@ -290,8 +292,7 @@ bool XmlParser::readStartTag(StartTag &start)
 bool XmlParser::readEndTag(Tag tag)
 {
     const QByteArrayView name = tagName(tag);
-    if (!atEndTag() || m_end - m_p < 2 + name.size()
-        || std::memcmp(m_p + 2, name.data(), size_t(name.size())) != 0)
+    if (!atEndTag() || m_end - m_p < 2 + name.size() || std::memcmp(m_p + 2, name.data(), size_t(name.size())) != 0)
         return false;
     m_p += 2 + name.size();
     while (m_p < m_end && isSpace(*m_p))
@@ -370,10 +371,9 @@ bool XmlParser::appendReference(QByteArray &out)
     const bool hex = name[1] == 'x';
     const QByteArrayView digits = name.sliced(hex ? 2 : 1);
     quint32 code = 0;
-    const auto [rest, error]
-        = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-    if (digits.isEmpty() || error != std::errc() || rest != digits.data() + digits.size()
-        || code == 0 || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+    const auto [rest, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+    if (digits.isEmpty() || error != std::errc() || rest != digits.data() + digits.size() || code == 0
+        || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
         return false;
     appendUtf8(out, char32_t(code));
     return true;
@@ -567,8 +567,8 @@ Value XmlParser::readArray(const StartTag &start, int depth)
     }
     if (!readEndTag(Tag::Array))
         return {};
-    return Array::create(std::vector<Value>(std::make_move_iterator(items.begin()),
-                                            std::make_move_iterator(items.end())));
+    return Array::create(
+        std::vector<Value>(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end())));
 }
 
 std::vector<Dictionary::Entry> &XmlParser::gatheredEntries(int depth)

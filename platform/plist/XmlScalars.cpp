@@ -114,7 +114,6 @@ Value realFromText(QByteArrayView text)
     return d;
 }
 
-
 // YYYY-MM-DDTHH:MM:SSZ; the year may carry a minus sign, as the writer
 // gives years before 1 ("-001").
 Value dateFromText(QByteArrayView text)
@@ -130,15 +129,14 @@ Value dateFromText(QByteArrayView text)
         return {};
     date.year = negative ? -year : year;
     if (!readSeparator(text, '-') || !readDigits(text, 2, date.month) || !readSeparator(text, '-')
-        || !readDigits(text, 2, date.day) || !readSeparator(text, 'T')
-        || !readDigits(text, 2, date.hour) || !readSeparator(text, ':')
-        || !readDigits(text, 2, date.minute) || !readSeparator(text, ':')
+        || !readDigits(text, 2, date.day) || !readSeparator(text, 'T') || !readDigits(text, 2, date.hour)
+        || !readSeparator(text, ':') || !readDigits(text, 2, date.minute) || !readSeparator(text, ':')
         || !readDigits(text, 2, date.second) || !readSeparator(text, 'Z') || !text.isEmpty())
         return {};
     const std::optional<double> seconds = date.secondsSinceReferenceDate();
     if (!seconds)
         return {};
-    return plist::Date{*seconds};
+    return plist::Date {*seconds};
 }
 
 Value dataFromText(QByteArrayView text)

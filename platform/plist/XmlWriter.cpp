@@ -30,7 +30,10 @@ bool precedesInUtf16(const QString &a, const QString &b)
 
 class XmlWriter {
 public:
-    explicit XmlWriter(QByteArray &out) : m_out(out) {}
+    explicit XmlWriter(QByteArray &out)
+        : m_out(out)
+    {
+    }
 
     // False when the value is or holds a none, or nests deeper than kMaxDepth.
     [[nodiscard]] bool write(const Value &v, int depth);
@@ -139,9 +142,8 @@ bool XmlWriter::writeDictionary(const Dictionary &dictionary, int depth)
     sorted.reserve(size_t(dictionary.size()));
     for (const Dictionary::Entry &e : dictionary.entries())
         sorted.push_back(&e);
-    std::sort(sorted.begin(), sorted.end(), [](const Dictionary::Entry *a, const Dictionary::Entry *b) {
-        return precedesInUtf16(a->first, b->first);
-    });
+    std::sort(sorted.begin(), sorted.end(),
+        [](const Dictionary::Entry *a, const Dictionary::Entry *b) { return precedesInUtf16(a->first, b->first); });
     m_out.append("<dict>\n");
     for (const Dictionary::Entry *e : sorted) {
         indent(depth + 1);
@@ -188,15 +190,13 @@ void XmlWriter::writeReal(double d)
 // Dates go out to the second, as the format holds them.
 bool XmlWriter::writeDate(plist::Date date)
 {
-    const std::optional<GregorianDate> g
-        = GregorianDate::fromSecondsSinceReferenceDate(date.secondsSinceReferenceDate);
+    const std::optional<GregorianDate> g = GregorianDate::fromSecondsSinceReferenceDate(date.secondsSinceReferenceDate);
     if (!g)
         return false;
     const QByteArray year = g->year < 0 ? "-" + QByteArray::number(-g->year).rightJustified(3, '0')
                                         : QByteArray::number(g->year).rightJustified(4, '0');
     char rest[24];
-    std::snprintf(rest, sizeof rest, "-%02d-%02dT%02d:%02d:%02dZ", g->month, g->day, g->hour, g->minute,
-                  g->second);
+    std::snprintf(rest, sizeof rest, "-%02d-%02dT%02d:%02d:%02dZ", g->month, g->day, g->hour, g->minute, g->second);
     appendElement("date", year + rest);
     return true;
 }

@@ -24,8 +24,8 @@ bool isDirectory(const QByteArray &nativePath)
 
 bool hasAppExtension(const char *name, size_t length)
 {
-    return length > 4 && name[length - 4] == '.' && (name[length - 3] | 0x20) == 'a'
-        && (name[length - 2] | 0x20) == 'p' && (name[length - 1] | 0x20) == 'p';
+    return length > 4 && name[length - 4] == '.' && (name[length - 3] | 0x20) == 'a' && (name[length - 2] | 0x20) == 'p'
+        && (name[length - 1] | 0x20) == 'p';
 }
 
 struct FolderEntry {
@@ -84,8 +84,7 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
             continue;
         if (hasAppExtension(name.constData(), size_t(name.size())))
             found.append(QFile::decodeName(path));
-        else if (recursive && !isLink
-            && !VelWorkspace::hasPackageExtension(QFile::decodeName(name)))
+        else if (recursive && !isLink && !VelWorkspace::hasPackageExtension(QFile::decodeName(name)))
             collectApplications(path, recursive, found, depth + 1);
     }
 }
@@ -94,12 +93,11 @@ void collectApplications(const QByteArray &folder, bool recursive, QStringList &
 
 bool VelWorkspace::hasPackageExtension(const QString &fileName)
 {
-    static const QStringList extensions = { QStringLiteral("app"), QStringLiteral("service"),
-        QStringLiteral("bundle"), QStringLiteral("framework"), QStringLiteral("plugin"),
-        QStringLiteral("appex"), QStringLiteral("xpc"), QStringLiteral("prefpane"),
-        QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"), QStringLiteral("saver"),
-        QStringLiteral("component"), QStringLiteral("kext"), QStringLiteral("wdgt"),
-        QStringLiteral("workflow") };
+    static const QStringList extensions
+        = {QStringLiteral("app"), QStringLiteral("service"), QStringLiteral("bundle"), QStringLiteral("framework"),
+            QStringLiteral("plugin"), QStringLiteral("appex"), QStringLiteral("xpc"), QStringLiteral("prefpane"),
+            QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"), QStringLiteral("saver"),
+            QStringLiteral("component"), QStringLiteral("kext"), QStringLiteral("wdgt"), QStringLiteral("workflow")};
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot <= 0)
         return false;
@@ -136,11 +134,11 @@ bool VelWorkspace::isAliasFileAtPath(const QString &path)
 QStringList VelWorkspace::allApplicationPaths()
 {
     QStringList found;
-    const QStringList recursiveFolders = { VelMacVolume::macPath(QStringLiteral("/Applications")),
+    const QStringList recursiveFolders = {VelMacVolume::macPath(QStringLiteral("/Applications")),
         VelMacVolume::macPath(QStringLiteral("/System/Applications")),
         VelMacVolume::macPath(QStringLiteral("/System/Library/CoreServices")),
         VelMacVolume::macPath(QStringLiteral("/Developer/Applications")),
-        VelMacVolume::expandTilde(QStringLiteral("~/Applications")) };
+        VelMacVolume::expandTilde(QStringLiteral("~/Applications"))};
     for (const QString &folder : recursiveFolders)
         collectApplications(QFile::encodeName(folder), true, found, 0);
 

@@ -30,7 +30,7 @@ struct WorkerRun {
 
 inline timespec modificationDateOf(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return st.st_mtim;
@@ -43,7 +43,7 @@ inline bool sameInstant(const timespec &a, const timespec &b)
 
 // A date long past (2001), so that any date a run sets differs from it
 // without waiting for the clock to move.
-inline constexpr timespec kLongAgo{1000000000, 0};
+inline constexpr timespec kLongAgo {1000000000, 0};
 
 // Sets the access and modification dates of the path itself (not what a
 // link leads to) to kLongAgo.
@@ -63,7 +63,8 @@ inline QStringList folderEntries(const QString &path)
 // runs of the worker's code inside the test.
 class StandardErrorCapture {
 public:
-    StandardErrorCapture() : m_file(std::tmpfile())
+    StandardErrorCapture()
+        : m_file(std::tmpfile())
     {
         std::fflush(stderr);
         m_saved = ::dup(STDERR_FILENO);
@@ -111,7 +112,7 @@ private:
 // The content of a regular file (through links), else nothing.
 inline QByteArray fileBytes(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     QFile file(path);
@@ -167,8 +168,7 @@ public:
 
     // Applications/<name>.app with Contents and, when info is given, an
     // Info.plist holding it.
-    QString makeBundle(const QString &name, const plist::DictionaryPtr &info,
-                       plist::Format format = plist::Format::Xml)
+    QString makeBundle(const QString &name, const plist::DictionaryPtr &info, plist::Format format = plist::Format::Xml)
     {
         const QString bundle = root() + QStringLiteral("/Applications/%1.app").arg(name);
         QDir().mkpath(bundle + QStringLiteral("/Contents"));
@@ -213,8 +213,8 @@ public:
 
     // The worker's code run inside the test on a list that need not survive
     // the trip through an XML file, each write step through steps.
-    [[nodiscard]] static WorkerRun runInProcess(const std::vector<plist::Value> &entries,
-                                                ReplacementSteps &steps = ReplacementSteps::system())
+    [[nodiscard]] static WorkerRun runInProcess(
+        const std::vector<plist::Value> &entries, ReplacementSteps &steps = ReplacementSteps::system())
     {
         const plist::ArrayPtr list = plist::Array::create(entries);
         QBuffer out;
@@ -229,8 +229,7 @@ public:
 
     // childSetup runs in the worker's process before the program starts.
     [[nodiscard]] WorkerRun run(const QStringList &arguments = {QStringLiteral("-go")},
-                                const QProcessEnvironment &extra = {},
-                                const std::function<void()> &childSetup = {}) const
+        const QProcessEnvironment &extra = {}, const std::function<void()> &childSetup = {}) const
     {
         QProcess process;
         if (childSetup)

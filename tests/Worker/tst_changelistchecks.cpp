@@ -64,8 +64,10 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList_data()
     QTest::newRow("foreign owner") << ListProblem::ForeignOwner << "owned by uid 4321";
     QTest::newRow("binary list") << ListProblem::Binary << "not an XML property list";
     QTest::newRow("text list") << ListProblem::Text << "not an XML property list";
-    QTest::newRow("Velmora folder a symbolic link") << ListProblem::LinkedVelmoraFolder << "Application Support/Velmora> is a symbolic link";
-    QTest::newRow("Library folder a symbolic link") << ListProblem::LinkedLibraryFolder << "tester/Library> is a symbolic link";
+    QTest::newRow("Velmora folder a symbolic link")
+        << ListProblem::LinkedVelmoraFolder << "Application Support/Velmora> is a symbolic link";
+    QTest::newRow("Library folder a symbolic link")
+        << ListProblem::LinkedLibraryFolder << "tester/Library> is a symbolic link";
 }
 
 void TestChangeListChecks::shouldRefuseUntrustworthyList()
@@ -83,7 +85,9 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList()
         QCOMPARE(::chmod(f.listPath.constData(), 0646), 0);
         break;
     case ListProblem::HardLinked:
-        QCOMPARE(::link(f.listPath.constData(), QFile::encodeName(f.volume.root() + QStringLiteral("/copy")).constData()), 0);
+        QCOMPARE(
+            ::link(f.listPath.constData(), QFile::encodeName(f.volume.root() + QStringLiteral("/copy")).constData()),
+            0);
         break;
     case ListProblem::SymbolicLink:
         QVERIFY(QFile::rename(path, f.volume.root() + QStringLiteral("/real.plist")));
@@ -107,8 +111,8 @@ void TestChangeListChecks::shouldRefuseUntrustworthyList()
     case ListProblem::Text: {
         // The same entries, as a list Velmora never writes.
         const plist::Value list = plist::readFile(path);
-        const QByteArray bytes = problem == ListProblem::Binary ? plist::writeBinary(list)
-                                                                : plist::describe(list).toUtf8();
+        const QByteArray bytes
+            = problem == ListProblem::Binary ? plist::writeBinary(list) : plist::describe(list).toUtf8();
         QVERIFY(plist::contentEquals(plist::read(bytes), list));
         QVERIFY(f.volume.writeChangeListBytes(bytes));
         break;

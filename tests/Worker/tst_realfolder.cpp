@@ -27,15 +27,20 @@ void TestRealFolder::shouldOpenOnlyFoldersReachedWithoutLinks_data()
     QTest::addColumn<QString>("path"); // below the temporary folder
     QTest::addColumn<QString>("reason"); // empty when it opens
     QTest::addColumn<int>("error");
-    for (const auto &[how, label] : {std::pair{LinkFreeResolution::Best, "best"},
-                                     std::pair{LinkFreeResolution::ComponentWalk, "walk"}}) {
+    for (const auto &[how, label] :
+        {std::pair {LinkFreeResolution::Best, "best"}, std::pair {LinkFreeResolution::ComponentWalk, "walk"}}) {
         const QString suffix = QStringLiteral(", ") + QLatin1String(label);
         QTest::addRow("real folders%s", qPrintable(suffix)) << how << "real/inner" << QString() << 0;
-        QTest::addRow("last component a link%s", qPrintable(suffix)) << how << "real/link" << "real/link> is a symbolic link" << ELOOP;
-        QTest::addRow("link on the way%s", qPrintable(suffix)) << how << "linked/inner" << "/linked> is a symbolic link" << ELOOP;
-        QTest::addRow("file on the way%s", qPrintable(suffix)) << how << "file/inner" << "/file> is not a folder" << ENOTDIR;
-        QTest::addRow("missing%s", qPrintable(suffix)) << how << "real/missing" << "real/missing>" << ENOENT;
-        QTest::addRow("not clean%s", qPrintable(suffix)) << how << "real/../real/inner" << "not a plain absolute path" << EINVAL;
+        QTest::addRow("last component a link%s", qPrintable(suffix)) << how << "real/link"
+                                                                     << "real/link> is a symbolic link" << ELOOP;
+        QTest::addRow("link on the way%s", qPrintable(suffix)) << how << "linked/inner"
+                                                               << "/linked> is a symbolic link" << ELOOP;
+        QTest::addRow("file on the way%s", qPrintable(suffix)) << how << "file/inner"
+                                                               << "/file> is not a folder" << ENOTDIR;
+        QTest::addRow("missing%s", qPrintable(suffix)) << how << "real/missing"
+                                                       << "real/missing>" << ENOENT;
+        QTest::addRow("not clean%s", qPrintable(suffix)) << how << "real/../real/inner"
+                                                         << "not a plain absolute path" << EINVAL;
     }
 }
 

@@ -16,7 +16,8 @@ namespace {
 // root, read-only otherwise. Undone when it goes.
 class LockedFolder {
 public:
-    explicit LockedFolder(const QString &path) : m_path(path)
+    explicit LockedFolder(const QString &path)
+        : m_path(path)
     {
         if (::geteuid() == 0)
             m_locked = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
@@ -63,9 +64,10 @@ private slots:
 void TestTidyWorker::shouldPrintNothingWhenListIsEmpty()
 {
     WorkerTestVolume volume;
-    const QString bundle = volume.makeBundle(QStringLiteral("Calm"), WorkerTestVolume::sampleInfo(QStringLiteral("Calm")));
+    const QString bundle
+        = volume.makeBundle(QStringLiteral("Calm"), WorkerTestVolume::sampleInfo(QStringLiteral("Calm")));
     QVERIFY(ageFile(bundle));
-    QVERIFY(volume.writeChangeList(std::vector<plist::Value>{}));
+    QVERIFY(volume.writeChangeList(std::vector<plist::Value> {}));
 
     const WorkerRun run = volume.run();
 
@@ -79,7 +81,8 @@ void TestTidyWorker::shouldFailWithStatusOneWhenRootIsDictionary()
     WorkerTestVolume volume;
     const QString bundle = volume.makeBundle(QStringLiteral("A"), WorkerTestVolume::sampleInfo(QStringLiteral("A")));
     auto root = plist::Dictionary::create();
-    root->set(QStringLiteral("0"), volume.entry(bundle, WorkerTestVolume::changedInfo(WorkerTestVolume::sampleInfo(QStringLiteral("A")))));
+    root->set(QStringLiteral("0"),
+        volume.entry(bundle, WorkerTestVolume::changedInfo(WorkerTestVolume::sampleInfo(QStringLiteral("A")))));
     const QByteArray before = fileBytes(WorkerTestVolume::infoPathOf(bundle));
     QVERIFY(volume.writeChangeListRoot(plist::Value(root)));
 
@@ -147,7 +150,8 @@ void TestTidyWorker::shouldCreateNewInfoPlistAndPrintOne()
 
     QCOMPARE(run.status, 0);
     QCOMPARE(run.output, QByteArrayLiteral("1"));
-    QVERIFY(run.log.contains(QStringLiteral("- cannot get attributes for <%1>").arg(WorkerTestVolume::infoPathOf(bundle))));
+    QVERIFY(
+        run.log.contains(QStringLiteral("- cannot get attributes for <%1>").arg(WorkerTestVolume::infoPathOf(bundle))));
     QVERIFY(plist::contentEquals(plist::readFile(WorkerTestVolume::infoPathOf(bundle)), plist::Value(info)));
 }
 
@@ -156,7 +160,8 @@ void TestTidyWorker::shouldStopWhenBundleIsMissing()
     // Without the bundle there is no Contents folder to write into.
     WorkerTestVolume volume;
     const QString missing = volume.root() + QStringLiteral("/Applications/Gone.app");
-    QVERIFY(volume.writeChangeList({WorkerTestVolume::entry(missing, WorkerTestVolume::sampleInfo(QStringLiteral("Gone")))}));
+    QVERIFY(volume.writeChangeList(
+        {WorkerTestVolume::entry(missing, WorkerTestVolume::sampleInfo(QStringLiteral("Gone")))}));
 
     const WorkerRun run = volume.run();
 
@@ -192,9 +197,9 @@ void TestTidyWorker::shouldGiveEveryFileTheSameRunTimestamp()
 void TestTidyWorker::shouldIgnoreArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("-go") << QStringList{QStringLiteral("-go")};
-    QTest::newRow("none") << QStringList{};
-    QTest::newRow("others") << QStringList{QStringLiteral("--help"), QStringLiteral("-v")};
+    QTest::newRow("-go") << QStringList {QStringLiteral("-go")};
+    QTest::newRow("none") << QStringList {};
+    QTest::newRow("others") << QStringList {QStringLiteral("--help"), QStringLiteral("-v")};
 }
 
 void TestTidyWorker::shouldIgnoreArguments()
@@ -226,7 +231,8 @@ void TestTidyWorker::shouldKeepAttributesOfReplacedFile()
     const timespec dates[2] = {{1000000000, 123456789}, {1100000000, 0}};
     QCOMPARE(::utimensat(AT_FDCWD, infoPath.constData(), dates, 0), 0);
     const QByteArray tag("kept across the save");
-    const bool xattrs = ::setxattr(infoPath.constData(), "user.velmora.test", tag.constData(), size_t(tag.size()), 0) == 0;
+    const bool xattrs
+        = ::setxattr(infoPath.constData(), "user.velmora.test", tag.constData(), size_t(tag.size()), 0) == 0;
     QVERIFY(xattrs || errno == ENOTSUP);
     QVERIFY(volume.writeChangeList({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}));
 
@@ -234,7 +240,7 @@ void TestTidyWorker::shouldKeepAttributesOfReplacedFile()
 
     QCOMPARE(run.status, 0);
     QCOMPARE(run.output, QByteArrayLiteral("0"));
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::lstat(infoPath.constData(), &st), 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0640));
     if (root) {
@@ -250,8 +256,9 @@ void TestTidyWorker::shouldKeepAttributesOfReplacedFile()
         const ssize_t size = ::getxattr(infoPath.constData(), "user.velmora.test", value, sizeof value);
         QCOMPARE(QByteArray(value, int(qMax<ssize_t>(size, 0))), tag);
     }
-    QCOMPARE(QDir(bundle + QStringLiteral("/Contents")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("Info.plist")});
+    QCOMPARE(
+        QDir(bundle + QStringLiteral("/Contents")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList {QStringLiteral("Info.plist")});
 }
 
 void TestTidyWorker::shouldWriteEveryValueOfTheNewContent()

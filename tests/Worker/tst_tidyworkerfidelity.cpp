@@ -35,7 +35,7 @@ QString corpusFolder()
 QStringList readableByPlistlib(const QString &python, const QStringList &paths)
 {
     QProcess process;
-    process.start(python, QStringList{QStringLiteral("-c"), QStringLiteral(R"(
+    process.start(python, QStringList {QStringLiteral("-c"), QStringLiteral(R"(
 import plistlib, sys
 for path in sys.argv[1:]:
     try:
@@ -129,7 +129,7 @@ void TestTidyWorkerFidelity::shouldKeepEveryKeyItDoesNotOwn()
     QVERIFY2(run.status == 0, qPrintable(run.log));
     QCOMPARE(run.output, QByteArray(qsizetype(files.size()), '0'));
     QProcess compare;
-    compare.start(python, QStringList{QStringLiteral("-c"), QString::fromLatin1(kCompareScript)} + comparePairs);
+    compare.start(python, QStringList {QStringLiteral("-c"), QString::fromLatin1(kCompareScript)} + comparePairs);
     QVERIFY(compare.waitForFinished(60000));
     QVERIFY2(compare.exitCode() == 0, compare.readAllStandardOutput().constData());
 }

@@ -46,9 +46,9 @@ Q_DECLARE_METATYPE(Sabotage)
 namespace {
 
 struct Scenario {
-    QStringList bundles;             // the three bundles; the second is the target
-    QString victim;                  // the bundle a refused entry would have written into
-    QString victimFile;              // the file there that must keep its bytes; its Info.plist when empty
+    QStringList bundles; // the three bundles; the second is the target
+    QString victim; // the bundle a refused entry would have written into
+    QString victimFile; // the file there that must keep its bytes; its Info.plist when empty
     std::vector<plist::Value> entries;
 };
 
@@ -60,8 +60,8 @@ void nameInfoFile(const plist::DictionaryPtr &entry, const QString &bundle, cons
 
 // Replaces the bundle's Info.plist with a binary one holding info plus the
 // key, and puts the same key into the new content.
-bool addKeyOnBothSides(const QString &bundle, const plist::DictionaryPtr &newInfo, const QString &key,
-                       const plist::Value &value)
+bool addKeyOnBothSides(
+    const QString &bundle, const plist::DictionaryPtr &newInfo, const QString &key, const plist::Value &value)
 {
     const plist::DictionaryPtr onDisk = plist::readFile(WorkerTestVolume::infoPathOf(bundle)).toDictionary();
     if (!onDisk)
@@ -70,7 +70,8 @@ bool addKeyOnBothSides(const QString &bundle, const plist::DictionaryPtr &newInf
     newInfo->set(key, value);
     const QByteArray bytes = plist::writeBinary(plist::Value(onDisk));
     QFile file(WorkerTestVolume::infoPathOf(bundle));
-    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
 }
 
 // The same entry for a bundle at another path.
@@ -131,7 +132,8 @@ bool sabotage(WorkerTestVolume &volume, Scenario &s, Sabotage kind)
         return QFile::remove(WorkerTestVolume::infoPathOf(target))
             && symlinkTo(WorkerTestVolume::infoPathOf(s.victim), WorkerTestVolume::infoPathOf(target));
     case Sabotage::InfoPlistIsFolder:
-        return QFile::remove(WorkerTestVolume::infoPathOf(target)) && QDir().mkdir(WorkerTestVolume::infoPathOf(target));
+        return QFile::remove(WorkerTestVolume::infoPathOf(target))
+            && QDir().mkdir(WorkerTestVolume::infoPathOf(target));
     case Sabotage::InfoPlistIsFifo:
         return QFile::remove(WorkerTestVolume::infoPathOf(target))
             && ::mkfifo(QFile::encodeName(WorkerTestVolume::infoPathOf(target)).constData(), 0644) == 0;
@@ -180,7 +182,8 @@ bool sabotage(WorkerTestVolume &volume, Scenario &s, Sabotage kind)
         QDir().mkpath(applications + QStringLiteral("/Real"));
         s.victim = applications + QStringLiteral("/Real/Target.app");
         movePackagePath(entry, applications + QStringLiteral("/Linked/Target.app"));
-        return QDir().rename(target, s.victim) && symlinkTo(applications + QStringLiteral("/Real"), applications + QStringLiteral("/Linked"))
+        return QDir().rename(target, s.victim)
+            && symlinkTo(applications + QStringLiteral("/Real"), applications + QStringLiteral("/Linked"))
             && QDir().mkpath(target + QStringLiteral("/Contents"));
     }
     case Sabotage::NamesInfoMacOSBesideInfoPlist:
@@ -205,17 +208,19 @@ bool sabotage(WorkerTestVolume &volume, Scenario &s, Sabotage kind)
             && symlinkTo(volume.root() + QStringLiteral("/nowhere"), WorkerTestVolume::infoPathOf(target));
     case Sabotage::HardLinkedInfoPlist:
         return ::link(QFile::encodeName(WorkerTestVolume::infoPathOf(target)).constData(),
-                      QFile::encodeName(volume.root() + QStringLiteral("/elsewhere.plist")).constData()) == 0;
+                   QFile::encodeName(volume.root() + QStringLiteral("/elsewhere.plist")).constData())
+            == 0;
     case Sabotage::LoneSurrogateInOtherKey:
         return addKeyOnBothSides(target, newInfo, QStringLiteral("CFBundleGetInfoString"),
-                                 QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b"));
+            QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b"));
     case Sabotage::SubSecondDateInOtherKey:
-        return addKeyOnBothSides(target, newInfo, QStringLiteral("BuildDate"), plist::Date{123456789.25});
+        return addKeyOnBothSides(target, newInfo, QStringLiteral("BuildDate"), plist::Date {123456789.25});
     case Sabotage::LoneSurrogateInPath:
         movePackagePath(entry, applications + QStringLiteral("/Target") + QChar(0xdc00) + QStringLiteral(".app"));
         return true;
     case Sabotage::ControlCharactersInPath:
-        movePackagePath(entry, applications + QStringLiteral("/Gone\n2001-01-01 00:00:00.000 TidyWorker[1] forged\x1b[2J.app"));
+        movePackagePath(
+            entry, applications + QStringLiteral("/Gone\n2001-01-01 00:00:00.000 TidyWorker[1] forged\x1b[2J.app"));
         return true;
     case Sabotage::NulInInfoPath:
         entry->set(QStringLiteral("Info Path"), WorkerTestVolume::infoPathOf(target) + QChar(0) + QStringLiteral("x"));
@@ -239,7 +244,8 @@ private slots:
 // Every line starts with the log's own prefix, so no path broke a line.
 bool everyLineIsALogLine(const QString &log)
 {
-    static const QRegularExpression prefix(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+\\[\\d+\\] "));
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\S+\\[\\d+\\] "));
     const QStringList lines = log.split(u'\n', Qt::SkipEmptyParts);
     return std::all_of(lines.begin(), lines.end(), [](const QString &line) { return prefix.match(line).hasMatch(); })
         && !log.contains(QChar(0x1b)) && !log.contains(QChar(0));
@@ -262,22 +268,37 @@ void TestTidyWorkerHardening::shouldRefuseEntryAndStopThere_data()
     QTest::newRow("Info is an array") << Sabotage::InfoIsArray << "not a dictionary" << false;
     QTest::newRow("Info missing") << Sabotage::InfoMissing << "not a dictionary" << false;
     QTest::newRow("entry is a string") << Sabotage::EntryIsString << "not a dictionary" << false;
-    QTest::newRow("other key changed") << Sabotage::OtherKeyChanged << "differs from the current file in \"CFBundleIdentifier\"" << false;
-    QTest::newRow("other key added") << Sabotage::OtherKeyAdded << "differs from the current file in \"LSEnvironment\"" << false;
-    QTest::newRow("other key removed") << Sabotage::OtherKeyRemoved << "differs from the current file in \"LSMinimumSystemVersion\"" << false;
-    QTest::newRow("current file not a property list") << Sabotage::CurrentFileNotPropertyList << "not a property list" << false;
-    QTest::newRow("link above the bundle") << Sabotage::LinkAboveBundle << "/Applications/Linked> is a symbolic link" << false;
-    QTest::newRow("Info-MacOS.plist beside Info.plist") << Sabotage::NamesInfoMacOSBesideInfoPlist << "which is <Info.plist>" << false;
-    QTest::newRow("Info-macos.plist beside Info.plist") << Sabotage::NamesInfoMacosBesideInfoPlist << "which is <Info.plist>" << false;
-    QTest::newRow("info.plist beside Info.plist") << Sabotage::NamesLowerInfoBesideInfoPlist << "which is <Info.plist>" << false;
-    QTest::newRow("new file not named Info.plist") << Sabotage::NewFileNotInfoPlist << "a new one may only be <Info.plist>" << false;
-    QTest::newRow("Info.plist a link loop beside info.plist") << Sabotage::LinkLoopBesideLowerInfo << "which is <info.plist>" << false;
-    QTest::newRow("Info.plist a dangling link") << Sabotage::DanglingInfoPlistLink << "<Info.plist> is a symbolic link" << false;
+    QTest::newRow("other key changed") << Sabotage::OtherKeyChanged
+                                       << "differs from the current file in \"CFBundleIdentifier\"" << false;
+    QTest::newRow("other key added") << Sabotage::OtherKeyAdded << "differs from the current file in \"LSEnvironment\""
+                                     << false;
+    QTest::newRow("other key removed") << Sabotage::OtherKeyRemoved
+                                       << "differs from the current file in \"LSMinimumSystemVersion\"" << false;
+    QTest::newRow("current file not a property list")
+        << Sabotage::CurrentFileNotPropertyList << "not a property list" << false;
+    QTest::newRow("link above the bundle")
+        << Sabotage::LinkAboveBundle << "/Applications/Linked> is a symbolic link" << false;
+    QTest::newRow("Info-MacOS.plist beside Info.plist")
+        << Sabotage::NamesInfoMacOSBesideInfoPlist << "which is <Info.plist>" << false;
+    QTest::newRow("Info-macos.plist beside Info.plist")
+        << Sabotage::NamesInfoMacosBesideInfoPlist << "which is <Info.plist>" << false;
+    QTest::newRow("info.plist beside Info.plist")
+        << Sabotage::NamesLowerInfoBesideInfoPlist << "which is <Info.plist>" << false;
+    QTest::newRow("new file not named Info.plist")
+        << Sabotage::NewFileNotInfoPlist << "a new one may only be <Info.plist>" << false;
+    QTest::newRow("Info.plist a link loop beside info.plist")
+        << Sabotage::LinkLoopBesideLowerInfo << "which is <info.plist>" << false;
+    QTest::newRow("Info.plist a dangling link")
+        << Sabotage::DanglingInfoPlistLink << "<Info.plist> is a symbolic link" << false;
     QTest::newRow("hard-linked Info.plist") << Sabotage::HardLinkedInfoPlist << "has 2 hard links" << false;
-    QTest::newRow("lone surrogate in another key") << Sabotage::LoneSurrogateInOtherKey << "cannot be written exactly: \"CFBundleGetInfoString\"" << true;
-    QTest::newRow("sub-second date in another key") << Sabotage::SubSecondDateInOtherKey << "cannot be written exactly: \"BuildDate\"" << true;
+    QTest::newRow("lone surrogate in another key")
+        << Sabotage::LoneSurrogateInOtherKey << "cannot be written exactly: \"CFBundleGetInfoString\"" << true;
+    QTest::newRow("sub-second date in another key")
+        << Sabotage::SubSecondDateInOtherKey << "cannot be written exactly: \"BuildDate\"" << true;
     QTest::newRow("lone surrogate in a path") << Sabotage::LoneSurrogateInPath << "is not valid text" << true;
-    QTest::newRow("control characters in a path") << Sabotage::ControlCharactersInPath << "Gone\\n2001-01-01 00:00:00.000 TidyWorker[1] forged\\x1b[2J.app>" << false;
+    QTest::newRow("control characters in a path")
+        << Sabotage::ControlCharactersInPath << "Gone\\n2001-01-01 00:00:00.000 TidyWorker[1] forged\\x1b[2J.app>"
+        << false;
     QTest::newRow("NUL in a path") << Sabotage::NulInInfoPath << "Info.plist\\0x>" << true;
 }
 
@@ -322,8 +343,10 @@ void TestTidyWorkerHardening::shouldAcceptServicesOnlyChanges_data()
     QTest::newRow("older services key on disk") << false << true << "Info.plist" << QString();
     QTest::newRow("Info-MacOS.plist") << false << false << "Info-MacOS.plist" << QString();
     QTest::newRow("info.plist") << true << false << "info.plist" << QString();
-    QTest::newRow("info.plist beside an Info.plist link loop") << true << false << "info.plist" << "Info.plist";
-    QTest::newRow("Info-macos.plist beside a dangling Info.plist") << false << false << "Info-macos.plist" << "../missing";
+    QTest::newRow("info.plist beside an Info.plist link loop") << true << false << "info.plist"
+                                                               << "Info.plist";
+    QTest::newRow("Info-macos.plist beside a dangling Info.plist") << false << false << "Info-macos.plist"
+                                                                   << "../missing";
 }
 
 void TestTidyWorkerHardening::shouldAcceptServicesOnlyChanges()
@@ -338,12 +361,14 @@ void TestTidyWorkerHardening::shouldAcceptServicesOnlyChanges()
         onDisk->set(QStringLiteral("Quillfen.Korvane.AllNSServices"), onDisk->value(u"NSServices"));
     const QString bundle = volume.makeBundle(QStringLiteral("Mixed"), nullptr);
     QFile file(WorkerTestVolume::infoPathOf(bundle, fileName));
-    const QByteArray bytes = binaryOnDisk ? plist::writeBinary(plist::Value(onDisk)) : plist::writeXml(plist::Value(onDisk));
+    const QByteArray bytes
+        = binaryOnDisk ? plist::writeBinary(plist::Value(onDisk)) : plist::writeXml(plist::Value(onDisk));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
     if (!infoPlistLinkTarget.isEmpty())
         QVERIFY(QFile::link(infoPlistLinkTarget, WorkerTestVolume::infoPathOf(bundle)));
-    const plist::DictionaryPtr newInfo = WorkerTestVolume::changedInfo(WorkerTestVolume::sampleInfo(QStringLiteral("Mixed")));
+    const plist::DictionaryPtr newInfo
+        = WorkerTestVolume::changedInfo(WorkerTestVolume::sampleInfo(QStringLiteral("Mixed")));
     const plist::Value entry = WorkerTestVolume::entry(bundle, newInfo);
     entry.toDictionary()->set(QStringLiteral("Info Path"), WorkerTestVolume::infoPathOf(bundle, fileName));
     QVERIFY(volume.writeChangeList({entry}));

@@ -19,7 +19,10 @@ namespace {
 // Restores the test's umask when it goes.
 class ScopedUmask {
 public:
-    explicit ScopedUmask(mode_t mask) : m_previous(::umask(mask)) {}
+    explicit ScopedUmask(mode_t mask)
+        : m_previous(::umask(mask))
+    {
+    }
     ~ScopedUmask() { ::umask(m_previous); }
     ScopedUmask(const ScopedUmask &) = delete;
     ScopedUmask &operator=(const ScopedUmask &) = delete;
@@ -72,7 +75,7 @@ public:
     }
     bool rename(int folderFd, const QByteArray &from, const QByteArray &to, bool noReplace) override
     {
-        struct stat st {};
+        struct stat st { };
         ::fstatat(folderFd, from.constData(), &st, AT_SYMLINK_NOFOLLOW);
         steps.push_back({QStringLiteral("rename"), st.st_mode & 07777, st.st_uid});
         return !fails(QStringLiteral("rename")) && ReplacementSteps::rename(folderFd, from, to, noReplace);
@@ -93,7 +96,7 @@ private:
     }
     void record(const QString &name, int fd)
     {
-        struct stat st {};
+        struct stat st { };
         ::fstat(fd, &st);
         steps.push_back({name, st.st_mode & 07777, st.st_uid});
     }
@@ -134,10 +137,11 @@ void TestTidyWorkerWriteSteps::shouldFlushBeforeGivingAttributesAndRenaming()
     const ScopedUmask openToAll(0);
     WatchedSteps steps;
 
-    const WorkerRun run = WorkerTestVolume::runInProcess({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}, steps);
+    const WorkerRun run
+        = WorkerTestVolume::runInProcess({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}, steps);
 
     QVERIFY2(run.status == 0, qPrintable(run.log));
-    QCOMPARE(steps.names(), (QStringList{"create", "write", "flush", "rename"}));
+    QCOMPARE(steps.names(), (QStringList {"create", "write", "flush", "rename"}));
     for (qsizetype i = 0; i < 3; ++i) { // the worker's alone until flushed
         QCOMPARE(steps.steps[size_t(i)].permissions, mode_t(0600));
         QCOMPARE(steps.steps[size_t(i)].owner, ::geteuid());
@@ -164,12 +168,14 @@ void TestTidyWorkerWriteSteps::shouldLeaveNoTemporaryFileWhenAStepFails()
     WatchedSteps steps;
     steps.failing = failing;
 
-    const WorkerRun run = WorkerTestVolume::runInProcess({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}, steps);
+    const WorkerRun run
+        = WorkerTestVolume::runInProcess({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}, steps);
 
     QCOMPARE(run.status, 2);
     QCOMPARE(run.output, QByteArray());
-    QVERIFY2(run.log.contains(QStringLiteral("- cannot write <%1>").arg(WorkerTestVolume::infoPathOf(bundle))), qPrintable(run.log));
-    QCOMPARE(folderEntries(bundle + QStringLiteral("/Contents")), QStringList{QStringLiteral("Info.plist")});
+    QVERIFY2(run.log.contains(QStringLiteral("- cannot write <%1>").arg(WorkerTestVolume::infoPathOf(bundle))),
+        qPrintable(run.log));
+    QCOMPARE(folderEntries(bundle + QStringLiteral("/Contents")), QStringList {QStringLiteral("Info.plist")});
     QCOMPARE(fileBytes(WorkerTestVolume::infoPathOf(bundle)), before);
 }
 
@@ -194,13 +200,15 @@ void TestTidyWorkerWriteSteps::shouldWriteThroughFoldersOpenedOnce()
         QFile::link(other, parent);
     };
 
-    const WorkerRun run = WorkerTestVolume::runInProcess({WorkerTestVolume::entry(parent + QStringLiteral("/Target.app"), changed)}, steps);
+    const WorkerRun run = WorkerTestVolume::runInProcess(
+        {WorkerTestVolume::entry(parent + QStringLiteral("/Target.app"), changed)}, steps);
 
     QVERIFY2(run.status == 0, qPrintable(run.log));
     QVERIFY(QFileInfo(parent).isSymLink());
     QCOMPARE(fileBytes(WorkerTestVolume::infoPathOf(other + QStringLiteral("/Target.app"))), twinBytes);
-    QVERIFY(plist::contentEquals(plist::readFile(WorkerTestVolume::infoPathOf(parent + QStringLiteral(".old/Target.app"))),
-                                 plist::Value(changed)));
+    QVERIFY(
+        plist::contentEquals(plist::readFile(WorkerTestVolume::infoPathOf(parent + QStringLiteral(".old/Target.app"))),
+            plist::Value(changed)));
 }
 
 void TestTidyWorkerWriteSteps::shouldCreateInfoPlistForTheContentsOwner()
@@ -211,7 +219,8 @@ void TestTidyWorkerWriteSteps::shouldCreateInfoPlistForTheContentsOwner()
     const uid_t owner = isRoot() ? 4321 : ::geteuid();
     const gid_t group = isRoot() ? 5432 : ::getegid();
     QCOMPARE(::chown(contents.constData(), owner, group), 0);
-    QVERIFY(volume.writeChangeList({WorkerTestVolume::entry(bundle, WorkerTestVolume::sampleInfo(QStringLiteral("Fresh")))}));
+    QVERIFY(volume.writeChangeList(
+        {WorkerTestVolume::entry(bundle, WorkerTestVolume::sampleInfo(QStringLiteral("Fresh")))}));
 
     WorkerRun run;
     {
@@ -221,7 +230,7 @@ void TestTidyWorkerWriteSteps::shouldCreateInfoPlistForTheContentsOwner()
 
     QCOMPARE(run.status, 0);
     QCOMPARE(run.output, QByteArrayLiteral("1"));
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::lstat(QFile::encodeName(WorkerTestVolume::infoPathOf(bundle)).constData(), &st), 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0644));
     QCOMPARE(st.st_uid, owner);
@@ -237,14 +246,15 @@ void TestTidyWorkerWriteSteps::shouldStopCleanlyAtTheFileSizeLimit()
     QVERIFY(volume.writeChangeList({WorkerTestVolume::entry(bundle, WorkerTestVolume::changedInfo(info))}));
 
     const WorkerRun run = volume.run({QStringLiteral("-go")}, {}, [] {
-        const rlimit limit{64, 64};
+        const rlimit limit {64, 64};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     });
 
     QCOMPARE(run.status, 2); // not killed by SIGXFSZ
     QCOMPARE(run.output, QByteArray());
-    QVERIFY2(run.log.contains(QStringLiteral("- cannot write <%1>").arg(WorkerTestVolume::infoPathOf(bundle))), qPrintable(run.log));
-    QCOMPARE(folderEntries(bundle + QStringLiteral("/Contents")), QStringList{QStringLiteral("Info.plist")});
+    QVERIFY2(run.log.contains(QStringLiteral("- cannot write <%1>").arg(WorkerTestVolume::infoPathOf(bundle))),
+        qPrintable(run.log));
+    QCOMPARE(folderEntries(bundle + QStringLiteral("/Contents")), QStringList {QStringLiteral("Info.plist")});
     QCOMPARE(fileBytes(WorkerTestVolume::infoPathOf(bundle)), before);
 }
 
@@ -266,7 +276,7 @@ void TestTidyWorkerWriteSteps::shouldRemoveTemporaryFilesOfKilledRuns()
     const WorkerRun run = volume.run();
 
     QCOMPARE(run.output, QByteArrayLiteral("0"));
-    QStringList expected{foreign, running, QStringLiteral("Info.plist")};
+    QStringList expected {foreign, running, QStringLiteral("Info.plist")};
     expected.sort();
     QCOMPARE(folderEntries(contents), expected);
 }
@@ -293,13 +303,13 @@ void TestTidyWorkerWriteSteps::shouldKnowItsTemporaryFileNames()
 
 void TestTidyWorkerWriteSteps::shouldPrepareProcessForPrivilegedRun()
 {
-    struct sigaction previousAction {};
+    struct sigaction previousAction { };
     QCOMPARE(::sigaction(SIGXFSZ, nullptr, &previousAction), 0);
     const ScopedUmask restored(0);
 
     prepareWorkerProcess();
 
-    struct sigaction action {};
+    struct sigaction action { };
     QCOMPARE(::sigaction(SIGXFSZ, &previousAction, &action), 0);
     QVERIFY(action.sa_handler == SIG_IGN);
     QCOMPARE(::umask(0), mode_t(077));

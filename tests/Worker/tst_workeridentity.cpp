@@ -131,7 +131,7 @@ void TestWorkerIdentity::shouldTakeRealUserWhenNotRoot()
 void TestWorkerIdentity::shouldPlaceChangeListInSupportFolder()
 {
     QCOMPARE(changeListPath(QStringLiteral("/Users/anna")),
-             QStringLiteral("/Users/anna/Library/Application Support/Velmora/Changes.plist"));
+        QStringLiteral("/Users/anna/Library/Application Support/Velmora/Changes.plist"));
 }
 
 void TestWorkerIdentity::shouldPrefixLogLinesLikeTheApplicationLog()

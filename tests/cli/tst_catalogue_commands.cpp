@@ -28,19 +28,21 @@ public:
     SampleVolume()
     {
         m_valid = m_dir.isValid()
-            && QProcess::execute(u"cp"_s, {u"-a"_s, QStringLiteral(VELMORA_SOURCE_DIR "/examples/."), m_dir.path()}) == 0;
+            && QProcess::execute(u"cp"_s, {u"-a"_s, QStringLiteral(VELMORA_SOURCE_DIR "/examples/."), m_dir.path()})
+                == 0;
     }
     [[nodiscard]] bool isValid() const { return m_valid; }
     [[nodiscard]] QString root() const { return m_dir.path(); }
     [[nodiscard]] QString home() const { return root() + u"/Users/jane"_s; }
     [[nodiscard]] QString path(const QString &macPath) const { return root() + macPath; }
 
-    Run run(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
+    Run run(const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
     {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VELMORA_BINARY_DIR "/bin/velmoractl"),
-                      QStringList{u"--root"_s, root(), u"--home"_s, home()} + arguments);
+            QStringList {u"--root"_s, root(), u"--home"_s, home()} + arguments);
         Run result;
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return result;
@@ -132,11 +134,10 @@ private slots:
         QStringList names;
         for (const QJsonValue &p : run.json().array())
             names << p[u"name"].toString();
-        QCOMPARE(names, (QStringList{u"Chess"_s, u"Clipper"_s, u"Encoder"_s, u"Finder"_s, u"Grabber"_s,
-                                     u"Jotter"_s, u"Lingo"_s, u"Mail"_s, u"Notes"_s, u"OldMail"_s, u"Postbox"_s,
-                                     u"Reverser"_s, u"Skimmer"_s, u"Spotlight"_s, u"Stickies"_s,
-                                     u"Summary Service"_s, u"Terminal"_s, u"TextEdit"_s, u"Tool 2"_s,
-                                     u"WordCount"_s}));
+        QCOMPARE(names,
+            (QStringList {u"Chess"_s, u"Clipper"_s, u"Encoder"_s, u"Finder"_s, u"Grabber"_s, u"Jotter"_s, u"Lingo"_s,
+                u"Mail"_s, u"Notes"_s, u"OldMail"_s, u"Postbox"_s, u"Reverser"_s, u"Skimmer"_s, u"Spotlight"_s,
+                u"Stickies"_s, u"Summary Service"_s, u"Terminal"_s, u"TextEdit"_s, u"Tool 2"_s, u"WordCount"_s}));
         const QJsonObject notes = run.json().array()[8].toObject();
         QCOMPARE(notes[u"path"].toString(), volume.path(u"/Applications/Notes.app"_s));
         QCOMPARE(notes[u"services"].toInt(), 2);
@@ -162,16 +163,15 @@ private slots:
         QCOMPARE(archive[u"editable"].toBool(), true);
 
         const Run grabber = volume.run({u"--json"_s, u"services"_s, volume.path(u"/Applications/Grabber.app"_s)});
-        const QJsonObject untitled =
-            serviceTitled(grabber.json()[u"services"].toArray(), u"Untitled Service: [Grabber grabSelection]"_s);
+        const QJsonObject untitled
+            = serviceTitled(grabber.json()[u"services"].toArray(), u"Untitled Service: [Grabber grabSelection]"_s);
         QVERIFY(untitled[u"title"].isNull());
         QVERIFY(untitled[u"localizedTitle"].isNull());
         QVERIFY(untitled[u"keyEquivalent"].isNull());
         QCOMPARE(untitled[u"editable"].toBool(), false);
 
         const Run stickies = volume.run({u"--json"_s, u"services"_s, u"Stickies"_s});
-        const QJsonObject converted =
-            serviceTitled(stickies.json()[u"services"].toArray(), u"Make New Sticky Note"_s);
+        const QJsonObject converted = serviceTitled(stickies.json()[u"services"].toArray(), u"Make New Sticky Note"_s);
         QCOMPARE(converted[u"enabled"].toBool(), false);
     }
 
@@ -183,8 +183,10 @@ private slots:
         QCOMPARE(unknown.exitCode, 3);
         QVERIFY(unknown.err.contains("Nowhere"));
 
-        QVERIFY(QProcess::execute(u"cp"_s, {u"-a"_s, volume.path(u"/Library/Services/Encoder.service"_s),
-                                           volume.path(u"/Users/jane/Library/Services/Encoder.service"_s)}) == 0);
+        QVERIFY(QProcess::execute(u"cp"_s,
+                    {u"-a"_s, volume.path(u"/Library/Services/Encoder.service"_s),
+                        volume.path(u"/Users/jane/Library/Services/Encoder.service"_s)})
+            == 0);
         const Run shared = volume.run({u"services"_s, u"Encoder"_s});
         QCOMPARE(shared.exitCode, 3);
         QVERIFY(shared.err.contains(volume.path(u"/Library/Services/Encoder.service"_s).toUtf8()));
@@ -206,7 +208,7 @@ private slots:
         QStringList mailProviders;
         for (const QJsonValue &child : mail[u"children"].toArray())
             mailProviders << child[u"provider"].toString();
-        QCOMPARE(mailProviders, (QStringList{u"Mail"_s, u"Mail"_s, u"Mail"_s, u"OldMail"_s, u"Postbox"_s}));
+        QCOMPARE(mailProviders, (QStringList {u"Mail"_s, u"Mail"_s, u"Mail"_s, u"OldMail"_s, u"Postbox"_s}));
         const QJsonObject text = itemNamed(top, u"Text"_s);
         QCOMPARE(text[u"children"].toArray().size(), 6);
         const QJsonObject translated = itemNamed(text[u"children"].toArray(), u"Translate with Lingo"_s);
@@ -275,12 +277,12 @@ private slots:
     {
         SampleVolume volume;
         QVERIFY(volume.isValid());
-        for (const QString &name : {u"Lingo/Look Up"_s, u"Lingo/Look Up in Dictionary"_s,
-                                    u"Lingo -> Look Up in Dictionary"_s}) {
+        for (const QString &name :
+            {u"Lingo/Look Up"_s, u"Lingo/Look Up in Dictionary"_s, u"Lingo -> Look Up in Dictionary"_s}) {
             const Run run = volume.run({u"--dry-run"_s, u"shortcut"_s, u"Lingo"_s, name, u""_s});
             QCOMPARE(run.exitCode, 0);
-            const plist::DictionaryPtr info =
-                plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
+            const plist::DictionaryPtr info
+                = plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
             for (const plist::Value &entry : *info->value(u"NSServices").toArray())
                 QVERIFY(!entry.toDictionary()->contains(u"NSKeyEquivalent"));
         }
@@ -296,10 +298,10 @@ private slots:
         QTest::addColumn<QString>("disabled");
         QTest::addColumn<QStringList>("candidates");
         QTest::newRow("unique item title") << u"Mail"_s << u"Send File"_s << 0 << u"Mail/Send File"_s << QStringList();
-        QTest::newRow("stored title before item title") << u"Twin"_s << u"Archive"_s << 0 << u"Archive"_s
-                                                        << QStringList();
+        QTest::newRow("stored title before item title")
+            << u"Twin"_s << u"Archive"_s << 0 << u"Archive"_s << QStringList();
         QTest::newRow("item title of two services")
-            << u"Twin"_s << u"Send"_s << 3 << QString() << QStringList{u"Mail -> Send"_s, u"Text -> Send"_s};
+            << u"Twin"_s << u"Send"_s << 3 << QString() << QStringList {u"Mail -> Send"_s, u"Text -> Send"_s};
         QTest::newRow("folder name") << u"Mail"_s << u"Mail"_s << 3 << QString() << QStringList();
     }
 
@@ -316,9 +318,9 @@ private slots:
         const Run run = volume.run({u"--dry-run"_s, u"disable"_s, provider, service});
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
-            const plist::DictionaryPtr info =
-                plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
-            QCOMPARE(disabledTitles(info), QStringList{disabled});
+            const plist::DictionaryPtr info
+                = plist::readXml(run.out).toArray()->at(0).toDictionary()->value(u"Info").toDictionary();
+            QCOMPARE(disabledTitles(info), QStringList {disabled});
             return;
         }
         QVERIFY(run.out.isEmpty());
@@ -333,12 +335,13 @@ private slots:
     {
         SampleVolume volume;
         QVERIFY(volume.isValid());
-        const Run renamed = volume.run({u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s, u"Words/Define"_s});
+        const Run renamed
+            = volume.run({u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s, u"Words/Define"_s});
         QCOMPARE(renamed.exitCode, 0);
         QVERIFY(renamed.out.contains("<string>Words/Define</string>"));
         // Giving back the translation of the original title changes nothing.
-        const Run same = volume.run({u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s,
-                                     u"Lingo/Look Up in Dictionary"_s});
+        const Run same = volume.run(
+            {u"--dry-run"_s, u"rename"_s, u"Lingo"_s, u"Lingo/Look Up"_s, u"Lingo/Look Up in Dictionary"_s});
         QCOMPARE(same.exitCode, 0);
         QCOMPARE(plist::readXml(same.out).toArray()->size(), 0);
     }
@@ -347,8 +350,8 @@ private slots:
     {
         SampleVolume volume;
         QVERIFY(volume.isValid());
-        const Run untitled = volume.run(
-            {u"--dry-run"_s, u"disable"_s, u"Grabber"_s, u"Untitled Service: [Grabber grabSelection]"_s});
+        const Run untitled
+            = volume.run({u"--dry-run"_s, u"disable"_s, u"Grabber"_s, u"Untitled Service: [Grabber grabSelection]"_s});
         QCOMPARE(untitled.exitCode, 4);
         QVERIFY(untitled.err.contains("no menu item title"));
 
@@ -376,7 +379,8 @@ private slots:
         QCOMPARE(saved.exitCode, 0);
         QCOMPARE(saved.out, QByteArray("saved 1 provider\n"));
         const Run after = volume.run({u"--json"_s, u"services"_s, u"Mail"_s});
-        QCOMPARE(serviceTitled(after.json()[u"services"].toArray(), u"Mail -> Send File"_s)[u"enabled"].toBool(), false);
+        QCOMPARE(
+            serviceTitled(after.json()[u"services"].toArray(), u"Mail -> Send File"_s)[u"enabled"].toBool(), false);
 
         const Run json = volume.run({u"--json"_s, u"revert"_s}, direct);
         QCOMPARE(json.exitCode, 0);

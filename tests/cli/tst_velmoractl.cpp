@@ -18,8 +18,8 @@ struct Run {
     QByteArray err;
 };
 
-Run velmoractl(const QStringList &arguments,
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Run velmoractl(
+    const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -82,7 +82,7 @@ private slots:
         const plist::Value expected = plist::read(bytes);
         QVERIFY(plist::contentEquals(back, expected));
         QCOMPARE(back.toDictionary()->value(u"NSMenuItem").toDictionary()->value(u"default").toString(),
-                 u"Lingo/Look Up “é”"_s);
+            u"Lingo/Look Up “é”"_s);
     }
 
     void plistShouldFailWithOneLineWhenTheFileIsNoPropertyList_data()
@@ -120,9 +120,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = writeFile(dir, u"a.plist"_s, "{ a = b; }"_ba);
-        for (const QStringList &args : {QStringList{u"--root"_s, dir.path(), u"--home"_s, dir.path(), u"--json"_s,
-                                                    u"plist"_s, file},
-                                        QStringList{u"plist"_s, u"--root="_s + dir.path(), file}}) {
+        for (const QStringList &args :
+            {QStringList {u"--root"_s, dir.path(), u"--home"_s, dir.path(), u"--json"_s, u"plist"_s, file},
+                QStringList {u"plist"_s, u"--root="_s + dir.path(), file}}) {
             const Run run = velmoractl(args);
             QCOMPARE(run.exitCode, 0);
             QVERIFY(run.out.contains("<key>a</key>"));
@@ -133,14 +133,14 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("nothing") << QStringList();
-        QTest::newRow("unknown command") << QStringList{u"frobnicate"_s};
-        QTest::newRow("unknown option") << QStringList{u"--frob"_s, u"plist"_s, u"x"_s};
-        QTest::newRow("option without its value") << QStringList{u"plist"_s, u"x"_s, u"--root"_s};
-        QTest::newRow("plist without a file") << QStringList{u"plist"_s};
-        QTest::newRow("plist with two files") << QStringList{u"plist"_s, u"a"_s, u"b"_s};
-        QTest::newRow("help on an unknown command") << QStringList{u"help"_s, u"frobnicate"_s};
-        QTest::newRow("--help of an unknown command") << QStringList{u"frobnicate"_s, u"--help"_s};
-        QTest::newRow("help on two commands") << QStringList{u"help"_s, u"menu"_s, u"status"_s};
+        QTest::newRow("unknown command") << QStringList {u"frobnicate"_s};
+        QTest::newRow("unknown option") << QStringList {u"--frob"_s, u"plist"_s, u"x"_s};
+        QTest::newRow("option without its value") << QStringList {u"plist"_s, u"x"_s, u"--root"_s};
+        QTest::newRow("plist without a file") << QStringList {u"plist"_s};
+        QTest::newRow("plist with two files") << QStringList {u"plist"_s, u"a"_s, u"b"_s};
+        QTest::newRow("help on an unknown command") << QStringList {u"help"_s, u"frobnicate"_s};
+        QTest::newRow("--help of an unknown command") << QStringList {u"frobnicate"_s, u"--help"_s};
+        QTest::newRow("help on two commands") << QStringList {u"help"_s, u"menu"_s, u"status"_s};
     }
 
     void shouldAnswerUsageErrorsWithStatusTwo()
@@ -155,10 +155,10 @@ private slots:
     void helpShouldDescribeEveryCommandOnStandardOutput_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("--help") << QStringList{u"--help"_s};
-        QTest::newRow("-h") << QStringList{u"-h"_s};
-        QTest::newRow("help") << QStringList{u"help"_s};
-        QTest::newRow("--help among options") << QStringList{u"--json"_s, u"--help"_s, u"--dry-run"_s};
+        QTest::newRow("--help") << QStringList {u"--help"_s};
+        QTest::newRow("-h") << QStringList {u"-h"_s};
+        QTest::newRow("help") << QStringList {u"help"_s};
+        QTest::newRow("--help among options") << QStringList {u"--json"_s, u"--help"_s, u"--dry-run"_s};
     }
 
     void helpShouldDescribeEveryCommandOnStandardOutput()
@@ -170,13 +170,12 @@ private slots:
         QVERIFY(run.out.startsWith("usage: velmoractl"));
         // Each command and option on a line of its own, a description after it.
         for (const QString &item : {u"providers"_s, u"services PROVIDER"_s, u"menu"_s, u"status"_s,
-                                    u"enable PROVIDER SERVICE"_s, u"disable PROVIDER SERVICE"_s,
-                                    u"rename PROVIDER SERVICE NEW-TITLE"_s, u"shortcut PROVIDER SERVICE KEY"_s,
-                                    u"enable-all [PROVIDER]"_s, u"disable-all [PROVIDER]"_s, u"revert [PROVIDER]"_s,
-                                    u"plist FILE"_s, u"help [COMMAND]"_s, u"--root DIR"_s, u"-h, --help"_s,
-                                    u"--version"_s}) {
-            const QRegularExpression line(u"^  "_s + QRegularExpression::escape(item) + u"  +[a-z]"_s,
-                                          QRegularExpression::MultilineOption);
+                 u"enable PROVIDER SERVICE"_s, u"disable PROVIDER SERVICE"_s, u"rename PROVIDER SERVICE NEW-TITLE"_s,
+                 u"shortcut PROVIDER SERVICE KEY"_s, u"enable-all [PROVIDER]"_s, u"disable-all [PROVIDER]"_s,
+                 u"revert [PROVIDER]"_s, u"plist FILE"_s, u"help [COMMAND]"_s, u"--root DIR"_s, u"-h, --help"_s,
+                 u"--version"_s}) {
+            const QRegularExpression line(
+                u"^  "_s + QRegularExpression::escape(item) + u"  +[a-z]"_s, QRegularExpression::MultilineOption);
             QVERIFY2(line.match(QString::fromUtf8(run.out)).hasMatch(), qPrintable(item));
         }
     }
@@ -186,12 +185,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("usage");
         const QByteArray rename = "usage: velmoractl [OPTIONS] rename PROVIDER SERVICE NEW-TITLE\n";
-        QTest::newRow("help COMMAND") << QStringList{u"help"_s, u"rename"_s} << rename;
-        QTest::newRow("COMMAND --help") << QStringList{u"rename"_s, u"--help"_s} << rename;
-        QTest::newRow("COMMAND -h with arguments") << QStringList{u"rename"_s, u"a"_s, u"-h"_s} << rename;
-        QTest::newRow("--help COMMAND") << QStringList{u"--help"_s, u"plist"_s}
+        QTest::newRow("help COMMAND") << QStringList {u"help"_s, u"rename"_s} << rename;
+        QTest::newRow("COMMAND --help") << QStringList {u"rename"_s, u"--help"_s} << rename;
+        QTest::newRow("COMMAND -h with arguments") << QStringList {u"rename"_s, u"a"_s, u"-h"_s} << rename;
+        QTest::newRow("--help COMMAND") << QStringList {u"--help"_s, u"plist"_s}
                                         << "usage: velmoractl [OPTIONS] plist FILE\n"_ba;
-        QTest::newRow("help help") << QStringList{u"help"_s, u"help"_s}
+        QTest::newRow("help help") << QStringList {u"help"_s, u"help"_s}
                                    << "usage: velmoractl [OPTIONS] help [COMMAND]\n"_ba;
     }
 
@@ -212,8 +211,8 @@ private slots:
         QTest::addColumn<QByteArray>("info"); // none: the build's own bundle
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
-        const plist::DictionaryPtr built =
-            plist::readFile(QStringLiteral(VELMORA_BINARY_DIR "/Velmora.app/Contents/Info.plist")).toDictionary();
+        const plist::DictionaryPtr built
+            = plist::readFile(QStringLiteral(VELMORA_BINARY_DIR "/Velmora.app/Contents/Info.plist")).toDictionary();
         QTest::newRow("the build's bundle")
             << QByteArray() << 0
             << "velmoractl " + built->value(u"CFBundleShortVersionString"_s).toString().toUtf8() + '\n';

@@ -76,8 +76,8 @@ QString Volume::writeFile(const QString &macPath, const QByteArray &bytes)
     return target;
 }
 
-QString Volume::addBundle(const QString &macPath, const plist::DictionaryPtr &info, PlistFormat format,
-                          const QString &infoName)
+QString Volume::addBundle(
+    const QString &macPath, const plist::DictionaryPtr &info, PlistFormat format, const QString &infoName)
 {
     const QByteArray bytes = format == PlistFormat::Xml ? plist::writeXml(info) : plist::writeBinary(info);
     writeFile(macPath + QStringLiteral("/Contents/") + infoName, bytes);
@@ -90,7 +90,7 @@ QString Volume::addProvider(const QString &macPath, std::initializer_list<plist:
 }
 
 QString Volume::addStrings(const QString &bundleMacPath, const QString &lproj,
-                           std::initializer_list<std::pair<QString, QString>> pairs, bool utf16)
+    std::initializer_list<std::pair<QString, QString>> pairs, bool utf16)
 {
     QString text = QStringLiteral("/* translations */\n");
     for (const auto &[key, value] : pairs)

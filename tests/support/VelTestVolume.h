@@ -18,7 +18,7 @@ enum class PlistFormat { Xml, Binary };
 
 // One service entry, as a provider declares it.
 [[nodiscard]] plist::DictionaryPtr entry(const QString &title, const QString &port = QStringLiteral("Port"),
-                                         const QString &message = QStringLiteral("doService"));
+    const QString &message = QStringLiteral("doService"));
 [[nodiscard]] plist::DictionaryPtr entryWithKey(const QString &title, const QString &key);
 [[nodiscard]] plist::ArrayPtr list(std::initializer_list<plist::DictionaryPtr> entries);
 // A minimal Info.plist with the given services under "NSServices".
@@ -38,14 +38,14 @@ public:
     [[nodiscard]] QString path(const QString &macPath) const { return root() + macPath; }
 
     // Writes <bundle>/Contents/<infoName>; answers the bundle's real path.
-    QString addBundle(const QString &macPath, const plist::DictionaryPtr &info,
-                      PlistFormat format = PlistFormat::Xml, const QString &infoName = QStringLiteral("Info.plist"));
+    QString addBundle(const QString &macPath, const plist::DictionaryPtr &info, PlistFormat format = PlistFormat::Xml,
+        const QString &infoName = QStringLiteral("Info.plist"));
     QString addProvider(const QString &macPath, std::initializer_list<plist::DictionaryPtr> entries);
     // Writes raw bytes to a file on the volume, creating its folders.
     QString writeFile(const QString &macPath, const QByteArray &bytes);
     // A strings file in the bundle's Resources (lproj empty) or <lproj>.lproj.
     QString addStrings(const QString &bundleMacPath, const QString &lproj,
-                       std::initializer_list<std::pair<QString, QString>> pairs, bool utf16 = false);
+        std::initializer_list<std::pair<QString, QString>> pairs, bool utf16 = false);
     bool makeFolder(const QString &macPath);
     bool makeLink(const QString &macPath, const QString &target);
 

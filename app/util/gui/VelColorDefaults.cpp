@@ -17,8 +17,8 @@ void setColorForKey(VelUserDefaults &defaults, const QColor &color, const QStrin
     const QRgba64 rgba = color.rgba64();
     plist::DictionaryPtr archived = plist::Dictionary::create();
     archived->set(kColorKey,
-        plist::Array::create({ plist::Value(int(rgba.red())), plist::Value(int(rgba.green())),
-            plist::Value(int(rgba.blue())), plist::Value(int(rgba.alpha())) }));
+        plist::Array::create({plist::Value(int(rgba.red())), plist::Value(int(rgba.green())),
+            plist::Value(int(rgba.blue())), plist::Value(int(rgba.alpha()))}));
     archiveObject(defaults, plist::Value(archived), key);
 }
 

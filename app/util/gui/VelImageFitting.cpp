@@ -12,8 +12,8 @@ QSizeF fittedImageSize(QSizeF imageSize, QSizeF maxSize)
     const double ry = h / maxSize.height();
     if (rx > 1 || ry > 1 || std::isnan(rx)) {
         if (rx > ry)
-            return { maxSize.width(), h / rx };
-        return { w / ry, maxSize.height() };
+            return {maxSize.width(), h / rx};
+        return {w / ry, maxSize.height()};
     }
     return imageSize;
 }
@@ -26,11 +26,9 @@ QImage imageWithMaxSize(const QImage &image, QSizeF maxSize)
         return canvas;
     canvas.fill(Qt::transparent);
     const QSizeF drawn = fittedImageSize(QSizeF(image.size()), maxSize);
-    if (image.isNull() || !drawn.isValid() || std::isnan(drawn.width())
-        || std::isnan(drawn.height()))
+    if (image.isNull() || !drawn.isValid() || std::isnan(drawn.width()) || std::isnan(drawn.height()))
         return canvas;
-    const QPointF origin(
-        (maxSize.width() - drawn.width()) * 0.5, (maxSize.height() - drawn.height()) * 0.5);
+    const QPointF origin((maxSize.width() - drawn.width()) * 0.5, (maxSize.height() - drawn.height()) * 0.5);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -35,8 +35,7 @@ std::optional<QByteArray> bodyOf(QNetworkReply &reply)
 QNetworkRequest uncachedRequest(const QUrl &url, int timeoutMilliseconds)
 {
     QNetworkRequest request(url);
-    request.setAttribute(
-        QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(timeoutMilliseconds);
     return request;
@@ -73,15 +72,13 @@ plist::DictionaryPtr dictionaryFromNSURLConnection(const QUrl &url, int timeoutM
     return dictionaryFromBody(dataFromNSURLConnection(url, timeoutMilliseconds));
 }
 
-void dataFromNSURLConnectionAsync(
-    const QUrl &url, QObject *context, VelURLDataHandler handler, int timeoutMilliseconds)
+void dataFromNSURLConnectionAsync(const QUrl &url, QObject *context, VelURLDataHandler handler, int timeoutMilliseconds)
 {
     if (!context || !handler)
         return;
     if (!url.isValid()) {
         QMetaObject::invokeMethod(
-            context, [handler = std::move(handler)] { handler(std::nullopt); },
-            Qt::QueuedConnection);
+            context, [handler = std::move(handler)] { handler(std::nullopt); }, Qt::QueuedConnection);
         return;
     }
     // The manager is the context's child: destroying the context destroys the
@@ -107,8 +104,6 @@ void dictionaryFromNSURLConnectionAsync(
         return;
     dataFromNSURLConnectionAsync(
         url, context,
-        [handler = std::move(handler)](std::optional<QByteArray> body) {
-            handler(dictionaryFromBody(body));
-        },
+        [handler = std::move(handler)](std::optional<QByteArray> body) { handler(dictionaryFromBody(body)); },
         timeoutMilliseconds);
 }

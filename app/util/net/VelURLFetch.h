@@ -35,5 +35,5 @@ using VelURLDictionaryHandler = std::function<void(plist::DictionaryPtr dictiona
 // first, which also abandons the request.
 void dataFromNSURLConnectionAsync(const QUrl &url, QObject *context, VelURLDataHandler handler,
     int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);
-void dictionaryFromNSURLConnectionAsync(const QUrl &url, QObject *context,
-    VelURLDictionaryHandler handler, int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);
+void dictionaryFromNSURLConnectionAsync(const QUrl &url, QObject *context, VelURLDictionaryHandler handler,
+    int timeoutMilliseconds = kVelURLFetchTimeoutMilliseconds);

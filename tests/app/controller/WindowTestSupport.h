@@ -31,13 +31,13 @@ struct SampleVolume {
     {
         using VelTest::entry;
         alpha = volume.addProvider(QStringLiteral("/Applications/Alpha.app"),
-                                   {VelTest::entryWithKey(QStringLiteral("Text/Count Words"), QStringLiteral("w")),
-                                    entry(QStringLiteral("Send Alpha")), entry(QStringLiteral("Text/Case/Upper"))});
+            {VelTest::entryWithKey(QStringLiteral("Text/Count Words"), QStringLiteral("w")),
+                entry(QStringLiteral("Send Alpha")), entry(QStringLiteral("Text/Case/Upper"))});
         beta = volume.addProvider(QStringLiteral("/Applications/Beta.app"),
-                                  {entry(QStringLiteral("Text/Reverse")), entry(QStringLiteral("Mail/Send File"))});
+            {entry(QStringLiteral("Text/Reverse")), entry(QStringLiteral("Mail/Send File"))});
         gamma = volume.addProvider(QStringLiteral("/Library/Services/Gamma.service"), {entry(QString())});
-        delta = volume.addProvider(QStringLiteral("/Volumes/Backup/Applications/Delta.app"),
-                                   {entry(QStringLiteral("Delta Service"))});
+        delta = volume.addProvider(
+            QStringLiteral("/Volumes/Backup/Applications/Delta.app"), {entry(QStringLiteral("Delta Service"))});
     }
 };
 
@@ -52,8 +52,8 @@ inline VelTidyController *window()
 // Every model of the window is watched for the whole program.
 inline void attachModelTesters(VelTidyController *controller, QObject *owner)
 {
-    const QList<QAbstractItemModel *> models = {controller->providersModel(), controller->servicesModel(),
-                                                controller->outlineModel()};
+    const QList<QAbstractItemModel *> models
+        = {controller->providersModel(), controller->servicesModel(), controller->outlineModel()};
     for (QAbstractItemModel *model : models)
         new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, owner);
 }

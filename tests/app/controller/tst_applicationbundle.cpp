@@ -37,8 +37,7 @@ private slots:
     {
         const QString bundle = m_bundleFolder.path() + u"/Velmora.app"_s;
         for (const char *file : {"Contents/Info.plist", "Contents/Resources/MainWindow.ui",
-                                 "Contents/Resources/de.lproj/Localizable.strings",
-                                 "Contents/Resources/en.lproj/Localizable.strings"})
+                 "Contents/Resources/de.lproj/Localizable.strings", "Contents/Resources/en.lproj/Localizable.strings"})
             QVERIFY(copyFile(QString::fromLatin1(file), bundle));
         qputenv("VELMORA_BUNDLE", QFile::encodeName(bundle));
         qputenv("LANGUAGE", "de");
@@ -51,8 +50,8 @@ private slots:
     void builtBundleShouldHoldTheProgramsAndItsIdentity()
     {
         for (const char *file : {"/Contents/MacOS/Velmora", "/Contents/Resources/TidyWorker",
-                                 "/Contents/Resources/MainWindow.ui", "/Contents/Resources/About.ui",
-                                 "/Contents/Resources/Preferences.ui", "/Contents/Resources/VelMenu.svg"})
+                 "/Contents/Resources/MainWindow.ui", "/Contents/Resources/About.ui",
+                 "/Contents/Resources/Preferences.ui", "/Contents/Resources/VelMenu.svg"})
             QVERIFY2(QFile::exists(kBuiltBundle + QString::fromLatin1(file)), file);
         const VelBundle built(kBuiltBundle);
         QCOMPARE(built.bundleIdentifier(), u"com.quillfen.velmora"_s);
@@ -97,7 +96,7 @@ private slots:
                 c->preferences();
             else
                 c->about();
-            QCOMPARE(log.messages(), QStringList{u"cannot load nib file"_s});
+            QCOMPARE(log.messages(), QStringList {u"cannot load nib file"_s});
             QCOMPARE(VelBeepCount(), beeps + 1);
             QVERIFY(!c->aboutSheet() && !c->preferencesSheet());
         }

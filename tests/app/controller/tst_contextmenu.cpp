@@ -63,14 +63,14 @@ private slots:
         QTest::newRow("button on the services menu row")
             << u"button"_s << QString() << 0 << QString()
             << menuMode.arg(u"Expand all submenus"_s, u"(Collapse all submenus)"_s).split(u',');
-        QTest::newRow("table, all enabled") << u"table"_s << u"Alpha"_s << 0 << QString()
-                                            << u"(Enable all),Disable all,-,(Revert all)"_s.split(u',');
-        QTest::newRow("button on a provider") << u"button"_s << u"Alpha"_s << 0 << QString()
-                                              << u"(Enable all),Disable all,-,(Revert all)"_s.split(u',');
-        QTest::newRow("table, one disabled") << u"table"_s << u"Beta"_s << 0 << u"Beta"_s
-                                             << u"Enable all,Disable all,-,Revert all"_s.split(u',');
-        QTest::newRow("table, untitled services only") << u"table"_s << u"Gamma"_s << 0 << QString()
-                                                       << u"(Enable all),(Disable all),-,(Revert all)"_s.split(u',');
+        QTest::newRow("table, all enabled")
+            << u"table"_s << u"Alpha"_s << 0 << QString() << u"(Enable all),Disable all,-,(Revert all)"_s.split(u',');
+        QTest::newRow("button on a provider")
+            << u"button"_s << u"Alpha"_s << 0 << QString() << u"(Enable all),Disable all,-,(Revert all)"_s.split(u',');
+        QTest::newRow("table, one disabled")
+            << u"table"_s << u"Beta"_s << 0 << u"Beta"_s << u"Enable all,Disable all,-,Revert all"_s.split(u',');
+        QTest::newRow("table, untitled services only")
+            << u"table"_s << u"Gamma"_s << 0 << QString() << u"(Enable all),(Disable all),-,(Revert all)"_s.split(u',');
     }
     void menuShouldOfferWhatItsCommandsWouldChange()
     {
@@ -89,7 +89,7 @@ private slots:
             c->servicesOutlineView()->expand(outlineRow(c, folders[i]));
 
         QWidget *asking = view == u"outline"_s ? static_cast<QWidget *>(c->servicesOutlineView())
-                          : view == u"table"_s ? static_cast<QWidget *>(c->servicesTableView())
+            : view == u"table"_s               ? static_cast<QWidget *>(c->servicesTableView())
                                                : c->mainWindow()->findChild<QToolButton *>(u"contextButton"_s);
         QVERIFY(asking);
         std::unique_ptr<QMenu> menu(c->contextMenuForView(asking));
@@ -123,11 +123,11 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QList<int>>("enabledCounts"); // Alpha, Beta, Delta
         QTest::addColumn<bool>("dirty");
-        QTest::newRow("disable all of one provider") << u"Beta"_s << u"disable"_s << QList<int>{2, 0, 1} << true;
-        QTest::newRow("disable all of the menu") << QString() << u"disable"_s << QList<int>{0, 0, 0} << true;
-        QTest::newRow("enable all of the menu") << QString() << u"enable"_s << QList<int>{3, 2, 1} << false;
-        QTest::newRow("revert all of the menu") << QString() << u"revert"_s << QList<int>{3, 2, 1} << false;
-        QTest::newRow("revert one provider") << u"Beta"_s << u"revert"_s << QList<int>{2, 2, 1} << true;
+        QTest::newRow("disable all of one provider") << u"Beta"_s << u"disable"_s << QList<int> {2, 0, 1} << true;
+        QTest::newRow("disable all of the menu") << QString() << u"disable"_s << QList<int> {0, 0, 0} << true;
+        QTest::newRow("enable all of the menu") << QString() << u"enable"_s << QList<int> {3, 2, 1} << false;
+        QTest::newRow("revert all of the menu") << QString() << u"revert"_s << QList<int> {3, 2, 1} << false;
+        QTest::newRow("revert one provider") << u"Beta"_s << u"revert"_s << QList<int> {2, 2, 1} << true;
     }
     void commandsShouldActOnTheSelection()
     {
@@ -149,8 +149,8 @@ private slots:
             c->revertSelectedApplication();
 
         const QList<int> counts = {enabledServiceCount(WindowTest::provider(c, u"Alpha"_s)),
-                                   enabledServiceCount(WindowTest::provider(c, u"Beta"_s)),
-                                   enabledServiceCount(WindowTest::provider(c, u"Delta"_s))};
+            enabledServiceCount(WindowTest::provider(c, u"Beta"_s)),
+            enabledServiceCount(WindowTest::provider(c, u"Delta"_s))};
         QCOMPARE(counts, enabledCounts);
         QCOMPARE(c->saveButton()->isEnabled(), dirty);
         QCOMPARE(c->mainWindow()->isWindowModified(), dirty);

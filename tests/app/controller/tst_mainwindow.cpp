@@ -6,9 +6,9 @@
 
 #include <defaults/VelUserDefaults.h>
 #include <plist/PropertyList.h>
-#include <util/VelPathUtilities.h>
 #include <ui/VelLinkLabel.h>
 #include <update/VelOrbUpdateChecker.h>
+#include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
 
 #include <QAccessible>
@@ -65,8 +65,8 @@ private slots:
         QCOMPARE(NSUpdateDynamicServicesCallCount(), menuUpdates + 1);
         QVERIFY(c->mainWindow()->isVisible());
         QCOMPARE(c->applicationsTableView()->selectionModel()->selectedRows().value(0).row(), 0);
-        const QPoint offCentre = c->mainWindow()->frameGeometry().center()
-            - c->mainWindow()->screen()->availableGeometry().center();
+        const QPoint offCentre
+            = c->mainWindow()->frameGeometry().center() - c->mainWindow()->screen()->availableGeometry().center();
         // The frame is added when the window is first shown, after centring.
         QCOMPARE(offCentre.manhattanLength() <= 8, firstRun);
         QCOMPARE(c->aboutSheet() && c->aboutSheet()->isVisible(), firstRun);
@@ -104,11 +104,10 @@ private slots:
         QCOMPARE(!c->servicesOutlineView()->isHidden(), !tableShown);
         if (tableShown) {
             QCOMPARE(c->servicesModel()->rowCount(), 2);
-            const QStringList titles = {c->servicesModel()->index(0, 0).data().toString(),
-                                        c->servicesModel()->index(1, 0).data().toString()};
+            const QStringList titles = {
+                c->servicesModel()->index(0, 0).data().toString(), c->servicesModel()->index(1, 0).data().toString()};
             QVERIFY(titles.contains(firstService));
-            QVERIFY(c->statusTextField()->text().contains(
-                readablePathRepresentation(volume.beta).toHtmlEscaped()));
+            QVERIFY(c->statusTextField()->text().contains(readablePathRepresentation(volume.beta).toHtmlEscaped()));
             QCOMPARE(VelLinkedPath(c->statusTextField()), volume.beta);
         } else {
             QCOMPARE(c->servicesModel()->rowCount(), 0);
@@ -149,7 +148,7 @@ private slots:
         QVERIFY(c->statusTextField()->text().contains(status));
         const QModelIndex betaRow = c->providersModel()->index(rowOfProvider(c, u"Beta"_s), 0);
         QCOMPARE(betaRow.data(Qt::ForegroundRole).value<QColor>(),
-                 inOutline ? QColor(Qt::darkGray) : QColor(Qt::white)); // white while selected
+            inOutline ? QColor(Qt::darkGray) : QColor(Qt::white)); // white while selected
         QCOMPARE(betaRow.data(Qt::FontRole).value<QFont>().bold(), !inOutline);
 
         pressSpaceOn(view, cell);

@@ -83,8 +83,8 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(int, enabledOnDisk);
         VelTest::Volume volume;
-        const QString path = volume.addProvider(u"/Applications/A.app"_s,
-                                                {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)});
+        const QString path
+            = volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)});
         const QString infoPath = path + u"/Contents/Info.plist"_s;
         const DictionaryPtr original = VelTest::readPlist(infoPath).toDictionary();
         VelServiceCatalogue &catalogue = reloaded();
@@ -102,19 +102,19 @@ private slots:
         QStringList infoPaths;
         qsizetype shownMaximum = -1;
         double hiddenAfter = -1;
-        const VelWorkerRunObserver observer{[&](qsizetype maximum) { shownMaximum = maximum; },
-                                            [&](qsizetype k, const QString &info) {
-                                                confirmed << k;
-                                                infoPaths << info;
-                                            },
-                                            [&](double delay) { hiddenAfter = delay; }};
+        const VelWorkerRunObserver observer {[&](qsizetype maximum) { shownMaximum = maximum; },
+            [&](qsizetype k, const QString &info) {
+                confirmed << k;
+                infoPaths << info;
+            },
+            [&](double delay) { hiddenAfter = delay; }};
         VelSaveResult result = VelSaveChanges(catalogue, observer, placesOf(volume));
         QCOMPARE(result.outcome, VelSaveOutcome::Saved);
         QCOMPARE(result.entries, 1);
         QCOMPARE(result.confirmed, 1);
         QCOMPARE(shownMaximum, 1);
-        QCOMPARE(confirmed, QList<qsizetype>{1});
-        QCOMPARE(infoPaths, QStringList{infoPath});
+        QCOMPARE(confirmed, QList<qsizetype> {1});
+        QCOMPARE(infoPaths, QStringList {infoPath});
         QCOMPARE(hiddenAfter, 1.0);
 
         // The provider re-read itself from the written file, and so does a
@@ -179,7 +179,8 @@ private slots:
 
         qputenv("VELMORA_AUTHORIZATION", "deny");
         bool shown = false;
-        const VelSaveResult result = VelSaveChanges(catalogue, {[&](qsizetype) { shown = true; }, {}, {}}, placesOf(volume));
+        const VelSaveResult result
+            = VelSaveChanges(catalogue, {[&](qsizetype) { shown = true; }, {}, {}}, placesOf(volume));
         QCOMPARE(result.outcome, VelSaveOutcome::NotAuthorized);
         QCOMPARE(result.entries, 2);
         QCOMPARE(result.confirmed, 0);
@@ -190,8 +191,9 @@ private slots:
             QVERIFY(p->isDirty());
         // The change list itself was written before asking.
         QCOMPARE(VelTest::readPlist(volume.home() + u"/Library/Application Support/Velmora/Changes.plist"_s)
-                     .toArray()->size(),
-                 2);
+                     .toArray()
+                     ->size(),
+            2);
     }
 
     void vanishedProviderShouldBeLoggedAndTheOthersSaved()
@@ -219,7 +221,8 @@ private slots:
         volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"One"_s)});
         VelServiceCatalogue &catalogue = reloaded();
         setServiceEnabled(catalogue.applications()[0]->serviceAtIndex(0), false);
-        const VelSaveResult result = VelSaveChanges(catalogue, {}, {volume.path(u"/nowhere/TidyWorker"_s), volume.home()});
+        const VelSaveResult result
+            = VelSaveChanges(catalogue, {}, {volume.path(u"/nowhere/TidyWorker"_s), volume.home()});
         QCOMPARE(result.outcome, VelSaveOutcome::WorkerMissing);
         QVERIFY(catalogue.applications()[0]->isDirty());
     }
@@ -237,15 +240,17 @@ private slots:
         VelTest::Volume volume;
         const QString info = volume.path(u"/Applications/Rich.app/Contents/Info.plist"_s);
         volume.makeFolder(u"/Applications/Rich.app/Contents"_s);
-        const QString script = u"import plistlib, datetime, sys\n"
-            "info = {'CFBundleIdentifier': 'com.example.rich', 'Big': 2**64 - 1, 'Small': -2**63,\n"
-            "        'Real': 0.1, 'Tiny': 5e-324, 'Flag': True, 'Blob': bytes(range(256)),\n"
-            "        'When': datetime.datetime(2003, 10, 24, 12, 30, 15), 'Text': 'caf\\u00e9 \\U0001F517 <&>',\n"
-            "        'Nested': {'List': [1, 'two', [3.5, False]], 'Empty': {}},\n"
-            "        'NSServices': [{'NSMenuItem': {'default': 'Rich/Do'}, 'NSMessage': 'doIt', 'NSPortName': 'Rich',\n"
-            "                        'NSUserData': 'x', 'NSSendTypes': ['NSStringPboardType']},\n"
-            "                       {'NSMenuItem': {'default': 'Rich/Keep'}, 'NSMessage': 'keep'}]}\n"
-            "with open(sys.argv[1], 'wb') as f: plistlib.dump(info, f, fmt=plistlib.%1)\n"_s.arg(format);
+        const QString script
+            = u"import plistlib, datetime, sys\n"
+              "info = {'CFBundleIdentifier': 'com.example.rich', 'Big': 2**64 - 1, 'Small': -2**63,\n"
+              "        'Real': 0.1, 'Tiny': 5e-324, 'Flag': True, 'Blob': bytes(range(256)),\n"
+              "        'When': datetime.datetime(2003, 10, 24, 12, 30, 15), 'Text': 'caf\\u00e9 \\U0001F517 <&>',\n"
+              "        'Nested': {'List': [1, 'two', [3.5, False]], 'Empty': {}},\n"
+              "        'NSServices': [{'NSMenuItem': {'default': 'Rich/Do'}, 'NSMessage': 'doIt', 'NSPortName': "
+              "'Rich',\n"
+              "                        'NSUserData': 'x', 'NSSendTypes': ['NSStringPboardType']},\n"
+              "                       {'NSMenuItem': {'default': 'Rich/Keep'}, 'NSMessage': 'keep'}]}\n"
+              "with open(sys.argv[1], 'wb') as f: plistlib.dump(info, f, fmt=plistlib.%1)\n"_s.arg(format);
         QCOMPARE(QProcess::execute(u"python3"_s, {u"-c"_s, script, info}), 0);
 
         VelServiceCatalogue &catalogue = reloaded();
@@ -254,16 +259,17 @@ private slots:
         setServiceEnabled(provider->serviceAtIndex(0), false);
         QCOMPARE(VelSaveChanges(catalogue, {}, placesOf(volume)).outcome, VelSaveOutcome::Saved);
 
-        const QString check = u"import plistlib, sys\n"
-            "new = plistlib.load(open(sys.argv[1], 'rb'))\n"
-            "exec(sys.argv[2])  # the original dictionary, as info\n"
-            "owned = {'NSServices', 'Quillfen.Velmora.AllNSServices'}\n"
-            "bad = [k for k in set(info) | set(new) if k not in owned and info.get(k) != new.get(k)]\n"
-            "entry = [e for e in new['NSServices']]\n"
-            "ok = not bad and len(entry) == 1 and entry[0] == info['NSServices'][1]\n"
-            "print('ok' if ok else 'differs: %s %s' % (bad, entry))\n"_s;
-        const QString original = script.section(u"with open"_s, 0, 0).replace(u"import plistlib, datetime, sys\n"_s,
-                                                                               u"import datetime\n"_s);
+        const QString check
+            = u"import plistlib, sys\n"
+              "new = plistlib.load(open(sys.argv[1], 'rb'))\n"
+              "exec(sys.argv[2])  # the original dictionary, as info\n"
+              "owned = {'NSServices', 'Quillfen.Velmora.AllNSServices'}\n"
+              "bad = [k for k in set(info) | set(new) if k not in owned and info.get(k) != new.get(k)]\n"
+              "entry = [e for e in new['NSServices']]\n"
+              "ok = not bad and len(entry) == 1 and entry[0] == info['NSServices'][1]\n"
+              "print('ok' if ok else 'differs: %s %s' % (bad, entry))\n"_s;
+        const QString original = script.section(u"with open"_s, 0, 0)
+                                     .replace(u"import plistlib, datetime, sys\n"_s, u"import datetime\n"_s);
         QProcess python;
         python.start(u"python3"_s, {u"-c"_s, check, info, original});
         QVERIFY(python.waitForFinished(30000));

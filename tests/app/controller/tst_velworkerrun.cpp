@@ -24,8 +24,8 @@ struct Events {
     [[nodiscard]] VelWorkerRunObserver observer()
     {
         return {[this](qsizetype maximum) { shown << maximum; },
-                [this](qsizetype k, const QString &path) { confirmed << qMakePair(k, path); },
-                [this](double delay) { hidden << delay; }};
+            [this](qsizetype k, const QString &path) { confirmed << qMakePair(k, path); },
+            [this](double delay) { hidden << delay; }};
     }
 };
 
@@ -109,8 +109,8 @@ void TestVelWorkerRun::shouldAnswerMinusOneWhenWorkerIsMissing()
 {
     Events events;
 
-    const qint64 result = runWorkerForChangedInfoPlists(makeBundles(1), events.observer(),
-                                                        {m_volume->filePath(QStringLiteral("TidyWorker")), m_home});
+    const qint64 result = runWorkerForChangedInfoPlists(
+        makeBundles(1), events.observer(), {m_volume->filePath(QStringLiteral("TidyWorker")), m_home});
 
     QCOMPARE(result, qint64(VelWorkerMissing));
     QVERIFY(!QFile::exists(listPath()));
@@ -152,8 +152,8 @@ void TestVelWorkerRun::shouldAnswerMinusThreeWhenReferenceCannotBeCreated()
     Events events;
     const VelLogCapture capture;
 
-    QCOMPARE(runWorkerForChangedInfoPlists(makeBundles(2), events.observer(), places()),
-             qint64(VelWorkerNoAuthorization));
+    QCOMPARE(
+        runWorkerForChangedInfoPlists(makeBundles(2), events.observer(), places()), qint64(VelWorkerNoAuthorization));
     QVERIFY(QFile::exists(listPath()));
     QVERIFY(events.shown.isEmpty());
 }
@@ -185,7 +185,7 @@ void TestVelWorkerRun::shouldReportEveryConfirmedEntryInOrder()
     const qint64 result = runWorkerForChangedInfoPlists(list, events.observer(), places());
 
     QCOMPARE(result, qint64(3));
-    QCOMPARE(events.shown, QList<qsizetype>{3});
+    QCOMPARE(events.shown, QList<qsizetype> {3});
     QCOMPARE(events.confirmed.size(), 3);
     for (qsizetype k = 1; k <= 3; ++k) {
         QCOMPARE(events.confirmed[k - 1].first, k);
@@ -193,7 +193,7 @@ void TestVelWorkerRun::shouldReportEveryConfirmedEntryInOrder()
         const plist::Value written = plist::readFile(events.confirmed[k - 1].second);
         QVERIFY(written.toDictionary() && written.toDictionary()->contains(u"Quillfen.Velmora.AllNSServices"));
     }
-    QCOMPARE(events.hidden, QList<double>{1.0});
+    QCOMPARE(events.hidden, QList<double> {1.0});
 }
 
 void TestVelWorkerRun::shouldCountOnlyWhatTheWorkerConfirmed()
@@ -207,7 +207,7 @@ void TestVelWorkerRun::shouldCountOnlyWhatTheWorkerConfirmed()
 
     QCOMPARE(result, qint64(1));
     QCOMPARE(events.confirmed.size(), 1);
-    QCOMPARE(events.hidden, QList<double>{1.0});
+    QCOMPARE(events.hidden, QList<double> {1.0});
 }
 
 void TestVelWorkerRun::shouldWriteListNobodyElseMayWrite()
@@ -219,7 +219,7 @@ void TestVelWorkerRun::shouldWriteListNobodyElseMayWrite()
 
     ::umask(previous);
     QCOMPARE(result, qint64(0));
-    struct stat st {};
+    struct stat st { };
     QCOMPARE(::stat(QFile::encodeName(listPath()).constData(), &st), 0);
     QCOMPARE(st.st_mode & (S_IWGRP | S_IWOTH), mode_t(0));
     QVERIFY(st.st_mode & S_IRUSR);
@@ -230,8 +230,8 @@ void TestVelWorkerRun::shouldListBundleContentsAndInfoPlistAsPathsToWrite()
     const plist::ArrayPtr list = makeBundles(1);
     const QString bundle = list->at(0).toDictionary()->value(u"Package Path").toString();
 
-    QCOMPARE(VelPathsToWrite(*list), (QStringList{bundle, bundle + QStringLiteral("/Contents"),
-                                                  bundle + QStringLiteral("/Contents/Info.plist")}));
+    QCOMPARE(VelPathsToWrite(*list),
+        (QStringList {bundle, bundle + QStringLiteral("/Contents"), bundle + QStringLiteral("/Contents/Info.plist")}));
 }
 
 void TestVelWorkerRun::shouldFindWorkerInResourcesOfApplicationBundle()
@@ -241,7 +241,7 @@ void TestVelWorkerRun::shouldFindWorkerInResourcesOfApplicationBundle()
 
     // The tests live beside Velmora.app in the build tree.
     QCOMPARE(QFileInfo(VelWorkerRunPlaces::standard().workerPath).canonicalFilePath(),
-             QFileInfo(kWorker).canonicalFilePath());
+        QFileInfo(kWorker).canonicalFilePath());
 }
 
 QTEST_GUILESS_MAIN(TestVelWorkerRun)

@@ -24,11 +24,16 @@ void TestChangeList::shouldNameBundlesByTheirRealPaths_data()
 {
     QTest::addColumn<QString>("infoName");
     QTest::addColumn<QString>("reachedAs"); // the path the provider has, on the volume
-    QTest::newRow("real path") << "Info.plist" << "/Applications/A.app";
-    QTest::newRow("through a linked folder") << "Info.plist" << "/Linked/A.app";
-    QTest::newRow("through a linked root") << "Info.plist" << "@root/Applications/A.app";
-    QTest::newRow("bundle itself a link") << "Info.plist" << "/Applications/Alias.app";
-    QTest::newRow("other Info name") << "info.plist" << "/Linked/A.app";
+    QTest::newRow("real path") << "Info.plist"
+                               << "/Applications/A.app";
+    QTest::newRow("through a linked folder") << "Info.plist"
+                                             << "/Linked/A.app";
+    QTest::newRow("through a linked root") << "Info.plist"
+                                           << "@root/Applications/A.app";
+    QTest::newRow("bundle itself a link") << "Info.plist"
+                                          << "/Applications/Alias.app";
+    QTest::newRow("other Info name") << "info.plist"
+                                     << "/Linked/A.app";
 }
 
 void TestChangeList::shouldNameBundlesByTheirRealPaths()
@@ -37,8 +42,7 @@ void TestChangeList::shouldNameBundlesByTheirRealPaths()
     QFETCH(QString, reachedAs);
     VelTest::Volume volume;
     const QString real = volume.addBundle(u"/Applications/A.app"_s,
-                                          VelTest::infoWithServices(VelTest::list({VelTest::entry(u"One"_s)})),
-                                          VelTest::PlistFormat::Xml, infoName);
+        VelTest::infoWithServices(VelTest::list({VelTest::entry(u"One"_s)})), VelTest::PlistFormat::Xml, infoName);
     QVERIFY(volume.makeLink(u"/Linked"_s, volume.path(u"/Applications"_s)));
     QVERIFY(volume.makeLink(u"/Applications/Alias.app"_s, real));
     const QString rootLink = volume.path(u"/RootLink"_s);

@@ -55,8 +55,8 @@ private slots:
     void disablingShouldMoveTheEntryOutOfTheSavedServices()
     {
         VelTest::Volume volume;
-        VelProviderPtr p = listedProvider(
-            volume.addProvider(u"/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)}));
+        VelProviderPtr p
+            = listedProvider(volume.addProvider(u"/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)}));
         const DictionaryPtr one = p->serviceAtIndex(0);
         setServiceEnabled(one, false);
         QVERIFY(p->isDirty());
@@ -114,8 +114,8 @@ private slots:
     void savedDisabledEntryShouldRevertThroughASecondSave()
     {
         VelTest::Volume volume;
-        VelProviderPtr p = listedProvider(
-            volume.addProvider(u"/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)}));
+        VelProviderPtr p
+            = listedProvider(volume.addProvider(u"/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)}));
         setServiceEnabled(p->serviceAtIndex(0), false);
         p = saveAndReload(p);
         QVERIFY(p);
@@ -155,8 +155,8 @@ private slots:
     void savedTitleChangeShouldRevertToTheOriginalTitleAndKey()
     {
         VelTest::Volume volume;
-        VelProviderPtr p = listedProvider(volume.addProvider(
-            u"/A.app"_s, {VelTest::entryWithKey(u"Orig"_s, u"o"_s), VelTest::entry(u"Other"_s)}));
+        VelProviderPtr p = listedProvider(
+            volume.addProvider(u"/A.app"_s, {VelTest::entryWithKey(u"Orig"_s, u"o"_s), VelTest::entry(u"Other"_s)}));
         DictionaryPtr e = p->serviceAtIndex(0);
         setServiceMenuItemTitle(e, u"Renamed"_s);
         setServiceKeyEquivalent(e, u"R"_s);
@@ -209,9 +209,8 @@ private slots:
     {
         DictionaryPtr e = VelTest::entry(u"T"_s);
         for (const QString &key : {VelKey::IsDisabled, VelKey::WasDisabled, VelKey::OriginalMenuItemTitle,
-                                   VelKey::PreviousMenuItemTitle, VelKey::OriginalKeyEquivalent,
-                                   VelKey::PreviousKeyEquivalent, VelKey::OldIsDisabled, VelKey::OldApplicationName,
-                                   VelKey::ApplicationName})
+                 VelKey::PreviousMenuItemTitle, VelKey::OriginalKeyEquivalent, VelKey::PreviousKeyEquivalent,
+                 VelKey::OldIsDisabled, VelKey::OldApplicationName, VelKey::ApplicationName})
             e->set(key, u"x"_s);
         ArrayPtr target = plist::Array::create();
         VelFileRepresentation::addCleanCopyOfService(e, target);

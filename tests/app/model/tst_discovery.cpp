@@ -55,12 +55,12 @@ private slots:
 
         int steps = 0;
         QStringList statuses;
-        VelServiceCatalogue::shared().reloadApplications(
-            {[&](const QString &s) { statuses << s; }, [&] { ++steps; }});
-        QCOMPARE(statuses, QStringList{u"Looking for service providers..."_s});
+        VelServiceCatalogue::shared().reloadApplications({[&](const QString &s) { statuses << s; }, [&] { ++steps; }});
+        QCOMPARE(statuses, QStringList {u"Looking for service providers..."_s});
         QCOMPARE(steps, 5); // the application providers only
-        QCOMPARE(listedNames(), (QStringList{u"Count"_s, u"Empty"_s, u"Finder"_s, u"Mail"_s, u"Make Plain"_s,
-                                             u"Mine"_s, u"Rev"_s, u"Shared"_s, u"Spot"_s, u"Terminal"_s}));
+        QCOMPARE(listedNames(),
+            (QStringList {u"Count"_s, u"Empty"_s, u"Finder"_s, u"Mail"_s, u"Make Plain"_s, u"Mine"_s, u"Rev"_s,
+                u"Shared"_s, u"Spot"_s, u"Terminal"_s}));
     }
 
     void shouldSkipTrashPrintCenterAliasesPlainFoldersAndDeeperBundles()
@@ -78,7 +78,7 @@ private slots:
 
         VelServiceCatalogue::shared().reloadApplications();
         QCOMPARE(listedPaths(volume),
-                 (QStringList{u"/Users/tester/Applications/Fine.app"_s, u"/Library/Services/Kept.service"_s}));
+            (QStringList {u"/Users/tester/Applications/Fine.app"_s, u"/Library/Services/Kept.service"_s}));
     }
 
     // Launch Services lists applications in the Trash too; here a home folder
@@ -92,7 +92,7 @@ private slots:
         VelMacVolume::setHomeOverride(volume.path(u"/Applications/Home"_s));
         VelServiceCatalogue::shared().reloadApplications();
         VelMacVolume::setHomeOverride(volume.home());
-        QCOMPARE(listedPaths(volume), QStringList{u"/Applications/Home/Applications/Kept.app"_s});
+        QCOMPARE(listedPaths(volume), QStringList {u"/Applications/Home/Applications/Kept.app"_s});
     }
 
     void folderScanShouldSkipPathsAlreadySeen()
@@ -102,12 +102,12 @@ private slots:
         volume.addProvider(u"/Applications/Other.service"_s, {VelTest::entry(u"Other"_s)});
         VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
         catalogue.reloadApplications();
-        QCOMPARE(listedPaths(volume), QStringList{u"/Applications/Both.app"_s});
+        QCOMPARE(listedPaths(volume), QStringList {u"/Applications/Both.app"_s});
 
         // Scanning the applications folder as a service folder adds only the new bundle.
-        VelPathSet seen{volume.path(u"/Applications/Both.app"_s)};
+        VelPathSet seen {volume.path(u"/Applications/Both.app"_s)};
         catalogue.addServicesFromDirectory(volume.path(u"/Applications"_s), seen);
-        QCOMPARE(listedPaths(volume), (QStringList{u"/Applications/Both.app"_s, u"/Applications/Other.service"_s}));
+        QCOMPARE(listedPaths(volume), (QStringList {u"/Applications/Both.app"_s, u"/Applications/Other.service"_s}));
         QVERIFY(seen.contains(volume.path(u"/Applications/Other.service"_s)));
     }
 
@@ -117,12 +117,12 @@ private slots:
         volume.addProvider(u"/Applications/Here.app"_s, {VelTest::entry(u"Here"_s)});
         volume.addProvider(u"/Volumes/Backup/Applications/There.app"_s, {VelTest::entry(u"There"_s)});
         VelServiceCatalogue::shared().reloadApplications();
-        QCOMPARE(listedNames(), (QStringList{u"Here"_s, u"There"_s}));
+        QCOMPARE(listedNames(), (QStringList {u"Here"_s, u"There"_s}));
 
         VelUserDefaults::standardUserDefaults().setBool(true, u"Boot Volume Services Only"_s);
         VelServiceCatalogue::shared().reloadApplications();
         VelUserDefaults::standardUserDefaults().removeObjectForKey(u"Boot Volume Services Only"_s);
-        QCOMPARE(listedNames(), QStringList{u"Here"_s});
+        QCOMPARE(listedNames(), QStringList {u"Here"_s});
     }
 
     void providersShouldBeSortedByNameIgnoringCase()
@@ -131,15 +131,15 @@ private slots:
         for (const QString &name : {u"gamma"_s, u"Beta"_s, u"alpha"_s})
             volume.addProvider(u"/Applications/%1.app"_s.arg(name), {VelTest::entry(name)});
         VelServiceCatalogue::shared().reloadApplications();
-        QCOMPARE(listedNames(), (QStringList{u"alpha"_s, u"Beta"_s, u"gamma"_s}));
+        QCOMPARE(listedNames(), (QStringList {u"alpha"_s, u"Beta"_s, u"gamma"_s}));
     }
 
     // The order is Qt's case-insensitive order, accented names included.
     void providersShouldSortAsQtComparesWithoutCase()
     {
         VelTest::Volume volume;
-        const QStringList names{u"zeta"_s, u"Émile"_s, u"emile"_s, u"_under"_s, u"Ärger"_s, u"apple 2"_s,
-                          u"Apple"_s, u"apple"_s, u"été"_s, u"ETA"_s, u"Ωmega"_s, u"[bracket]"_s, u"10 Tools"_s};
+        const QStringList names {u"zeta"_s, u"Émile"_s, u"emile"_s, u"_under"_s, u"Ärger"_s, u"apple 2"_s, u"Apple"_s,
+            u"apple"_s, u"été"_s, u"ETA"_s, u"Ωmega"_s, u"[bracket]"_s, u"10 Tools"_s};
         for (const QString &name : names)
             volume.addProvider(u"/Applications/%1.app"_s.arg(name), {VelTest::entry(name)});
         VelServiceCatalogue::shared().reloadApplications();
@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(listed.size(), names.size());
         for (qsizetype i = 0; i + 1 < listed.size(); ++i)
             QVERIFY2(QString::compare(listed[i], listed[i + 1], Qt::CaseInsensitive) <= 0,
-                     qPrintable(listed[i] + u" before "_s + listed[i + 1]));
+                qPrintable(listed[i] + u" before "_s + listed[i + 1]));
     }
 
     void ownerLookupShouldUseIdentity()

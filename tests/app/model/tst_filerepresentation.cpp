@@ -62,11 +62,11 @@ private slots:
     void infoPlistShouldBeFoundUnderItsFourNamesInOrder()
     {
         VelTest::Volume volume;
-        const QString lower = volume.addBundle(u"/A.app"_s, VelTest::infoWithServices(VelTest::list({})),
-                                               VelTest::PlistFormat::Xml, u"info.plist"_s);
+        const QString lower = volume.addBundle(
+            u"/A.app"_s, VelTest::infoWithServices(VelTest::list({})), VelTest::PlistFormat::Xml, u"info.plist"_s);
         QCOMPARE(providerAt(lower)->infoDictionaryPath(), lower + u"/Contents/info.plist"_s);
         volume.addBundle(u"/A.app"_s, VelTest::infoWithServices(VelTest::list({})), VelTest::PlistFormat::Xml,
-                         u"Info-macos.plist"_s);
+            u"Info-macos.plist"_s);
         QCOMPARE(providerAt(lower)->infoDictionaryPath(), lower + u"/Contents/Info-macos.plist"_s);
         volume.addBundle(u"/A.app"_s, VelTest::infoWithServices(VelTest::list({})));
         QCOMPARE(providerAt(lower)->infoDictionaryPath(), lower + u"/Contents/Info.plist"_s);
@@ -81,7 +81,7 @@ private slots:
     // reported and what is logged always concern that one file.
     void lookupShouldSkipNamesThatDoNotExist_data()
     {
-        QTest::addColumn<QString>("odd");   // what stands at Contents/Info.plist, or Contents itself
+        QTest::addColumn<QString>("odd"); // what stands at Contents/Info.plist, or Contents itself
         QTest::addColumn<QString>("found"); // the name found, "" for none
         QTest::addColumn<bool>("logged");
         QTest::newRow("link loop beside info.plist") << u"loop"_s << u"info.plist"_s << false;
@@ -102,7 +102,7 @@ private slots:
             volume.writeFile(u"/A.app/Contents"_s, "NSServices");
         } else {
             volume.addBundle(u"/A.app"_s, VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Lower"_s)})),
-                             VelTest::PlistFormat::Xml, u"info.plist"_s);
+                VelTest::PlistFormat::Xml, u"info.plist"_s);
             volume.addBundle(u"/Other.app"_s, VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Linked"_s)})));
         }
         if (odd == u"loop"_s)
@@ -117,24 +117,25 @@ private slots:
         VelLogCapture log;
         const VelProviderPtr provider = providerAt(bundle);
         const bool hasServices = bool(provider->services());
-        QCOMPARE(provider->infoDictionaryPath(),
-                 found.isEmpty() ? std::nullopt : std::optional<QString>(contents + found));
+        QCOMPARE(
+            provider->infoDictionaryPath(), found.isEmpty() ? std::nullopt : std::optional<QString>(contents + found));
         QCOMPARE(hasServices, !logged && !found.isEmpty());
         if (hasServices)
-            QCOMPARE(titlesOf(provider), QStringList{odd == u"link"_s ? u"Linked"_s : u"Lower"_s});
-        QCOMPARE(log.messages(), logged ? QStringList{u"could not parse info dictionary <%1>"_s.arg(contents + found)}
-                                        : QStringList());
+            QCOMPARE(titlesOf(provider), QStringList {odd == u"link"_s ? u"Linked"_s : u"Lower"_s});
+        QCOMPARE(log.messages(),
+            logged ? QStringList {u"could not parse info dictionary <%1>"_s.arg(contents + found)} : QStringList());
     }
 
     void unparsableInfoPlistShouldBeLoggedAndRetried()
     {
         VelTest::Volume volume;
         const QString path = volume.path(u"/Bad.app"_s);
-        const QString info = volume.writeFile(u"/Bad.app/Contents/Info.plist"_s, "<plist><array><string>NSServices</string></array></plist>");
+        const QString info = volume.writeFile(
+            u"/Bad.app/Contents/Info.plist"_s, "<plist><array><string>NSServices</string></array></plist>");
         VelProviderPtr provider = providerAt(path);
         VelLogCapture log;
         QVERIFY(!provider->services());
-        QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
+        QCOMPARE(log.messages(), QStringList {u"could not parse info dictionary <%1>"_s.arg(info)});
         QVERIFY(!provider->services());
         QCOMPARE(log.messages().size(), 2);
 
@@ -229,7 +230,7 @@ private slots:
         QVERIFY(!provider->services()); // cannot declare services: not parsed
         QVERIFY(log.messages().isEmpty());
         QVERIFY(!provider->infoDictionary());
-        QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
+        QCOMPARE(log.messages(), QStringList {u"could not parse info dictionary <%1>"_s.arg(info)});
     }
 
     void infoPlistThatIsNotAFileShouldBeLoggedNotWaitedFor()
@@ -240,7 +241,7 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(info).constData(), 0600), 0);
         VelLogCapture log;
         QVERIFY(!providerAt(volume.path(u"/Fifo.app"_s))->services());
-        QCOMPARE(log.messages(), QStringList{u"could not parse info dictionary <%1>"_s.arg(info)});
+        QCOMPARE(log.messages(), QStringList {u"could not parse info dictionary <%1>"_s.arg(info)});
     }
 
     void sourceListShouldBeChosenInOrder()
@@ -249,13 +250,13 @@ private slots:
         DictionaryPtr info = VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Plain"_s)}));
         info->set(VelKey::OldAllServices, VelTest::list({VelTest::entry(u"Older"_s)}));
         VelProviderPtr provider = providerAt(volume.addBundle(u"/A.app"_s, info));
-        QCOMPARE(titlesOf(provider), QStringList{u"Older"_s});
+        QCOMPARE(titlesOf(provider), QStringList {u"Older"_s});
         const DictionaryPtr loaded = provider->infoDictionary();
         QVERIFY(!loaded->contains(VelKey::OldAllServices));
         QVERIFY(loaded->value(VelKey::AllServices).toArray() == provider->services());
 
         info->set(VelKey::AllServices, VelTest::list({VelTest::entry(u"Current"_s)}));
-        QCOMPARE(titlesOf(providerAt(volume.addBundle(u"/B.app"_s, info))), QStringList{u"Current"_s});
+        QCOMPARE(titlesOf(providerAt(volume.addBundle(u"/B.app"_s, info))), QStringList {u"Current"_s});
 
         VelProviderPtr empty = providerAt(volume.addProvider(u"/C.app"_s, {}));
         QVERIFY(empty->services());
@@ -319,8 +320,8 @@ private slots:
         const DictionaryPtr a = provider->serviceAtIndex(0);
         QVERIFY(!isServiceEnabled(a));
         QVERIFY(a->value(VelKey::WasDisabled).toBoolean());
-        for (const QString &key : {VelKey::OldIsDisabled, VelKey::OldWasDisabled, VelKey::OldApplicationName,
-                                   VelKey::ApplicationName})
+        for (const QString &key :
+            {VelKey::OldIsDisabled, VelKey::OldWasDisabled, VelKey::OldApplicationName, VelKey::ApplicationName})
             QVERIFY2(!a->contains(key), qPrintable(key));
         const DictionaryPtr b = provider->serviceAtIndex(1);
         QVERIFY(isServiceEnabled(b));
@@ -360,7 +361,7 @@ private slots:
         VelTest::Volume volume;
         VelProviderPtr provider = providerAt(volume.addProvider(
             u"/A.app"_s, {VelTest::entry(u"zeta"_s), VelTest::entry(u"Alpha/Two"_s), VelTest::entry(u"alpha/one"_s)}));
-        QCOMPARE(titlesOf(provider), (QStringList{u"alpha/one"_s, u"Alpha/Two"_s, u"zeta"_s}));
+        QCOMPARE(titlesOf(provider), (QStringList {u"alpha/one"_s, u"Alpha/Two"_s, u"zeta"_s}));
         // The Info.plist dictionary holds the same, reordered array.
         QVERIFY(provider->infoDictionary()->value(VelKey::Services).toArray() == provider->services());
     }
@@ -370,13 +371,13 @@ private slots:
         VelTest::Volume volume;
         VelProviderPtr provider = providerAt(volume.addProvider(u"/A.app"_s, {}));
         QCOMPARE(provider->menuPathComponentsOfService(VelTest::entry(QString(), u"Grabber"_s, u"grab"_s)),
-                 QStringList{u"Untitled Service: [Grabber grab]"_s});
+            QStringList {u"Untitled Service: [Grabber grab]"_s});
         QCOMPARE(provider->menuPathComponentsOfService(VelTest::entry(QString(), QString(), u"grab"_s)),
-                 QStringList{u"Untitled Service: [? grab]"_s});
+            QStringList {u"Untitled Service: [? grab]"_s});
         QCOMPARE(provider->menuPathComponentsOfService(VelTest::entry(QString(), u"Grabber"_s, QString())),
-                 QStringList{u"Untitled Service"_s});
+            QStringList {u"Untitled Service"_s});
         QCOMPARE(provider->menuPathComponentsFromMenuPath(u""_s, VelTest::entry(QString(), QString(), QString())),
-                 QStringList{u"Untitled Service"_s});
+            QStringList {u"Untitled Service"_s});
     }
 
     void menuPathsShouldSplitAtEverySlash_data()
@@ -384,11 +385,11 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("components");
         QTest::addColumn<QString>("readable");
-        QTest::newRow("two levels") << u"Text/Word Count"_s << QStringList{u"Text"_s, u"Word Count"_s}
+        QTest::newRow("two levels") << u"Text/Word Count"_s << QStringList {u"Text"_s, u"Word Count"_s}
                                     << u"Text -> Word Count"_s;
-        QTest::newRow("leading slash") << u"/A"_s << QStringList{QString(), u"A"_s} << u" -> A"_s;
-        QTest::newRow("doubled slash") << u"A//B"_s << QStringList{u"A"_s, QString(), u"B"_s} << u"A ->  -> B"_s;
-        QTest::newRow("trailing slash") << u"A/"_s << QStringList{u"A"_s, QString()} << u"A -> "_s;
+        QTest::newRow("leading slash") << u"/A"_s << QStringList {QString(), u"A"_s} << u" -> A"_s;
+        QTest::newRow("doubled slash") << u"A//B"_s << QStringList {u"A"_s, QString(), u"B"_s} << u"A ->  -> B"_s;
+        QTest::newRow("trailing slash") << u"A/"_s << QStringList {u"A"_s, QString()} << u"A -> "_s;
     }
 
     void menuPathsShouldSplitAtEverySlash()
@@ -411,7 +412,7 @@ private slots:
         VelProviderPtr provider = providerAt(path);
         const DictionaryPtr e = provider->serviceAtIndex(0);
         QCOMPARE(provider->localizedMenuItemTitleOfService(e), u"Text/Translate with Lingo"_s);
-        QCOMPARE(provider->menuPathComponentsOfService(e), (QStringList{u"Text"_s, u"Translate with Lingo"_s}));
+        QCOMPARE(provider->menuPathComponentsOfService(e), (QStringList {u"Text"_s, u"Translate with Lingo"_s}));
         QCOMPARE(provider->localizedMenuItemTitle(u"Unknown"_s), u"Unknown"_s);
         QCOMPARE(provider->localizedMenuItemTitle(std::nullopt), std::nullopt);
 
@@ -465,7 +466,7 @@ private slots:
         QCOMPARE(providerAt(volume.addProvider(u"/Applications/Tool 2.5.app"_s, {}))->name(), u"Tool 2"_s);
         QCOMPARE(providerAt(volume.addProvider(u"/Applications/Plain"_s, {}))->name(), u"Plain"_s);
         volume.writeFile(u"/Users/tester/Library/Preferences/.GlobalPreferences.plist"_s,
-                         "<plist><dict><key>AppleShowAllExtensions</key><true/></dict></plist>");
+            "<plist><dict><key>AppleShowAllExtensions</key><true/></dict></plist>");
         QCOMPARE(providerAt(volume.path(u"/Applications/Tool 2.5.app"_s))->name(), u"Tool 2.5"_s);
     }
 
@@ -481,7 +482,8 @@ private slots:
     void signatureShouldDecideEditabilityUnlessSignedEditingIsAllowed()
     {
         VelTest::Volume volume;
-        const QString signedPath = volume.addProvider(u"/Signed.app"_s, {VelTest::entry(u"S"_s), VelTest::entry(QString())});
+        const QString signedPath
+            = volume.addProvider(u"/Signed.app"_s, {VelTest::entry(u"S"_s), VelTest::entry(QString())});
         volume.makeFolder(u"/Signed.app/Contents/_CodeSignature"_s);
         const QString openPath = volume.addProvider(u"/Open.app"_s, {VelTest::entry(u"O"_s)});
         VelProviderPtr signedProvider = providerAt(signedPath);

@@ -56,7 +56,7 @@ private slots:
         const plist::ArrayPtr list = catalogue.services();
         QStringList seenBetween;
         catalogue.rebuildServiceMenuRepresentation([&] { seenBetween << shape(catalogue.services()); });
-        QCOMPARE(seenBetween, QStringList{u"Mail/(Mail/Send)"_s});
+        QCOMPARE(seenBetween, QStringList {u"Mail/(Mail/Send)"_s});
         QVERIFY(catalogue.services() == list);
     }
 
@@ -78,7 +78,7 @@ private slots:
         volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"Text/One"_s), VelTest::entry(u"text/Two"_s)});
         const QString tree = rebuiltShape();
         QVERIFY2(tree == u"Text/(Text/One), text/(text/Two)"_s || tree == u"text/(text/Two), Text/(Text/One)"_s,
-                 qPrintable(tree));
+            qPrintable(tree));
     }
 
     void translatedTitlesShouldMergeWithOtherProvidersFolders()
@@ -95,13 +95,13 @@ private slots:
     void changedTranslationShouldShowOnTheNextRebuild()
     {
         VelTest::Volume volume;
-        volume.addProvider(u"/Applications/Lingo.app"_s,
-                           {VelTest::entry(u"Lingo/Translate"_s), VelTest::entry(u"Lingo/Speak"_s)});
+        volume.addProvider(
+            u"/Applications/Lingo.app"_s, {VelTest::entry(u"Lingo/Translate"_s), VelTest::entry(u"Lingo/Speak"_s)});
         volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Translate"_s, u"Text/Translate"_s}});
         VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
         QCOMPARE(rebuiltShape(), u"Lingo/(Lingo/Speak), Text/(Lingo/Translate)"_s);
         volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s,
-                          {{u"Lingo/Translate"_s, u"Words/Translate"_s}, {u"Lingo/Speak"_s, u"Words/Speak"_s}});
+            {{u"Lingo/Translate"_s, u"Words/Translate"_s}, {u"Lingo/Speak"_s, u"Words/Speak"_s}});
         const VelProviderPtr lingo = catalogue.applications()[0];
         QCOMPARE(lingo->localizedMenuItemTitle(u"Lingo/Speak"_s), u"Words/Speak"_s);
         volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Speak"_s, u"Voice/Speak"_s}});
@@ -113,8 +113,8 @@ private slots:
     void untitledEntriesShouldStayOutButEmptyTitlesShowAtTopLevel()
     {
         VelTest::Volume volume;
-        volume.addProvider(u"/Applications/A.app"_s,
-                           {VelTest::entry(QString(), u"P"_s), VelTest::entry(u""_s, u"Port"_s, u"msg"_s)});
+        volume.addProvider(
+            u"/Applications/A.app"_s, {VelTest::entry(QString(), u"P"_s), VelTest::entry(u""_s, u"Port"_s, u"msg"_s)});
         VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
         QCOMPARE(rebuiltShape(), u""_s);
         QCOMPARE(catalogue.services()->size(), 1);

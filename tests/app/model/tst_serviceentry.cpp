@@ -43,7 +43,7 @@ private slots:
         QVERIFY(e->contains(u"nsmenuitem"));
         QVERIFY(e->contains(u"NSMenuitem"));
         const DictionaryPtr menuItem = e->value(VelKey::MenuItem).toDictionary();
-        QCOMPARE(menuItem->keys(), QStringList{u"default"_s});
+        QCOMPARE(menuItem->keys(), QStringList {u"default"_s});
     }
 
     void settingATitleShouldReplaceTheWholeMenuItem()
@@ -71,7 +71,7 @@ private slots:
         DictionaryPtr e = VelTest::entry(QString(), u"Mailer"_s);
         e->set(VelKey::MenuItem, u"Plain string"_s);
         QCOMPARE(serviceMenuItemTitle(e), std::nullopt);
-        QCOMPARE(log.messages(), QStringList{u"<Mailer> has a malformed NSMenuItem"_s});
+        QCOMPARE(log.messages(), QStringList {u"<Mailer> has a malformed NSMenuItem"_s});
         QCOMPARE(e->value(VelKey::MenuItem).toString(), u"Plain string"_s); // reading never changes
     }
 
@@ -81,7 +81,7 @@ private slots:
         DictionaryPtr e = VelTest::entry(u"Send"_s, u"Mailer"_s);
         e->set(VelKey::KeyEquivalent, u"K"_s);
         QCOMPARE(serviceKeyEquivalent(e), std::nullopt);
-        QCOMPARE(log.messages(), QStringList{u"<Mailer>'s <Send> service has a malformed NSKeyEquivalent"_s});
+        QCOMPARE(log.messages(), QStringList {u"<Mailer>'s <Send> service has a malformed NSKeyEquivalent"_s});
         QCOMPARE(serviceKeyEquivalentDescription(e), QString());
     }
 
@@ -171,7 +171,8 @@ private slots:
         VelTest::Volume volume;
         volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"One"_s)});
         VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
-        catalogue.setApplications({VelFileRepresentation::fileRepresentationWithPath(volume.path(u"/Applications/A.app"_s))});
+        catalogue.setApplications(
+            {VelFileRepresentation::fileRepresentationWithPath(volume.path(u"/Applications/A.app"_s))});
         const DictionaryPtr e = catalogue.applications()[0]->serviceAtIndex(0);
         QVERIFY(isServiceEditable(e));
         setServiceEnabled(e, true);
@@ -196,7 +197,8 @@ private slots:
     {
         QFETCH(QString, xml);
         QFETCH(bool, enabled);
-        const QString doc = u"<plist version=\"1.0\"><dict><key>Quillfen.Velmora.IsDisabled</key>%1</dict></plist>"_s.arg(xml);
+        const QString doc
+            = u"<plist version=\"1.0\"><dict><key>Quillfen.Velmora.IsDisabled</key>%1</dict></plist>"_s.arg(xml);
         const DictionaryPtr e = plist::readXml(doc.toUtf8()).toDictionary();
         QVERIFY(e);
         QCOMPARE(isServiceEnabled(e), enabled);

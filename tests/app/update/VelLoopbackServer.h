@@ -24,7 +24,7 @@ public:
 
     void setPage(const QByteArray &path, const QByteArray &status, const QByteArray &body)
     {
-        m_pages.insert(path, { status, body });
+        m_pages.insert(path, {status, body});
     }
     void setSilent(bool silent) { m_silent = silent; }
     void close() { m_server.close(); }
@@ -63,9 +63,9 @@ private:
         ++m_requests[path];
         if (m_silent)
             return;
-        const Page page = m_pages.value(path, { "404 Not Found", "<html><body>Not Found</body></html>" });
-        socket->write("HTTP/1.1 " + page.status + "\r\nContent-Length: "
-            + QByteArray::number(page.body.size()) + "\r\nConnection: close\r\n\r\n" + page.body);
+        const Page page = m_pages.value(path, {"404 Not Found", "<html><body>Not Found</body></html>"});
+        socket->write("HTTP/1.1 " + page.status + "\r\nContent-Length: " + QByteArray::number(page.body.size())
+            + "\r\nConnection: close\r\n\r\n" + page.body);
         socket->disconnectFromHost();
     }
 

@@ -29,7 +29,7 @@ inline QByteArray versionFeed(const std::vector<std::pair<QString, plist::Value>
 
 inline QByteArray versionFeed(const QString &version)
 {
-    return versionFeed({ { QStringLiteral("productVersion"), version } });
+    return versionFeed({{QStringLiteral("productVersion"), version}});
 }
 
 // A bundle whose resources hold the project's Update.ui, or nothing.
@@ -39,8 +39,8 @@ inline QString makeResourceBundle(const QString &folder, bool withInterfaceFile)
     const QString resources = bundle + QStringLiteral("/Contents/Resources");
     QDir().mkpath(resources);
     if (withInterfaceFile)
-        QFile::copy(QStringLiteral(VELMORA_SOURCE_DIR "/app/update/Update.ui"),
-            resources + QStringLiteral("/Update.ui"));
+        QFile::copy(
+            QStringLiteral(VELMORA_SOURCE_DIR "/app/update/Update.ui"), resources + QStringLiteral("/Update.ui"));
     return bundle;
 }
 
@@ -54,19 +54,17 @@ public:
         m_bundle = makeResourceBundle(m_home.path(), true);
         m_bareBundle = makeResourceBundle(m_home.path() + QStringLiteral("/bare"), false);
         qputenv("VELMORA_BUNDLE", m_bareBundle.toUtf8());
-        for (const char *variable : { "http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY" })
+        for (const char *variable : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
             qunsetenv(variable);
     }
 
     void start()
     {
         m_server = std::make_unique<VelLoopbackServer>();
-        m_defaults = std::make_unique<VelUserDefaults>(
-            QStringLiteral("com.example.update%1").arg(++m_domains));
+        m_defaults = std::make_unique<VelUserDefaults>(QStringLiteral("com.example.update%1").arg(++m_domains));
     }
 
-    [[nodiscard]] VelOrbUpdateChecker::Environment environment(
-        const QString &version = QStringLiteral("2.0")) const
+    [[nodiscard]] VelOrbUpdateChecker::Environment environment(const QString &version = QStringLiteral("2.0")) const
     {
         VelOrbUpdateChecker::Environment environment;
         environment.defaults = m_defaults.get();

@@ -5,8 +5,8 @@
 #include "util/gui/VelColorDefaults.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -66,32 +66,27 @@ private slots:
                                << u"Velmora 2.1 is now available!"_s << check << kDarkGreen;
         QTest::newRow("older") << Server::Answers << "200 OK"_ba << versionFeed(u"1.9"_s)
                                << u"Velmora 1.9 is now available!"_s << check << kDarkGreen;
-        QTest::newRow("same number written otherwise")
-            << Server::Answers << "200 OK"_ba << versionFeed(u"2.0.0"_s)
-            << u"Velmora 2.0.0 is now available!"_s << check << kDarkGreen;
+        QTest::newRow("same number written otherwise") << Server::Answers << "200 OK"_ba << versionFeed(u"2.0.0"_s)
+                                                       << u"Velmora 2.0.0 is now available!"_s << check << kDarkGreen;
         QTest::newRow("connection refused")
             << Server::Refuses << QByteArray() << QByteArray() << failed << attempt << kDarkRed;
-        QTest::newRow("time-out") << Server::Silent << QByteArray() << QByteArray() << failed
-                                  << attempt << kDarkRed;
-        QTest::newRow("HTML error page")
-            << Server::Answers << "404 Not Found"_ba
-            << "<html><body><h1>Not Found</h1></body></html>"_ba << failed << attempt << kDarkRed;
-        QTest::newRow("HTML page")
-            << Server::Answers << "200 OK"_ba << "<html><body>Offline</body></html>"_ba << failed
-            << attempt << kDarkRed;
-        QTest::newRow("array root")
-            << Server::Answers << "200 OK"_ba
-            << plist::writeXml(plist::Value(plist::Array::create({ plist::Value(u"2.1"_s) })))
-            << failed << attempt << kDarkRed;
+        QTest::newRow("time-out") << Server::Silent << QByteArray() << QByteArray() << failed << attempt << kDarkRed;
+        QTest::newRow("HTML error page") << Server::Answers << "404 Not Found"_ba
+                                         << "<html><body><h1>Not Found</h1></body></html>"_ba << failed << attempt
+                                         << kDarkRed;
+        QTest::newRow("HTML page") << Server::Answers << "200 OK"_ba
+                                   << "<html><body>Offline</body></html>"_ba << failed << attempt << kDarkRed;
+        QTest::newRow("array root") << Server::Answers << "200 OK"_ba
+                                    << plist::writeXml(plist::Value(plist::Array::create({plist::Value(u"2.1"_s)})))
+                                    << failed << attempt << kDarkRed;
         QTest::newRow("no productVersion")
-            << Server::Answers << "200 OK"_ba
-            << versionFeed({ { u"productPageURL"_s, u"http://127.0.0.1/velmora"_s } }) << failed
-            << attempt << kDarkRed;
-        QTest::newRow("productVersion not text")
-            << Server::Answers << "200 OK"_ba << versionFeed({ { u"productVersion"_s, 2 } })
+            << Server::Answers << "200 OK"_ba << versionFeed({{u"productPageURL"_s, u"http://127.0.0.1/velmora"_s}})
             << failed << attempt << kDarkRed;
-        QTest::newRow("empty productVersion") << Server::Answers << "200 OK"_ba
-                                              << versionFeed(u""_s) << failed << attempt << kDarkRed;
+        QTest::newRow("productVersion not text")
+            << Server::Answers << "200 OK"_ba << versionFeed({{u"productVersion"_s, 2}}) << failed << attempt
+            << kDarkRed;
+        QTest::newRow("empty productVersion")
+            << Server::Answers << "200 OK"_ba << versionFeed(u""_s) << failed << attempt << kDarkRed;
     }
 
     // Run as automatic checks that are due: the last-check date is stored
@@ -208,8 +203,7 @@ private slots:
         checker.checkForUpdatesAction()->trigger();
         QVERIFY(statusChanges.wait(10000));
         QCOMPARE(m_fixture.server().requestCount(), 1);
-        QCOMPARE(
-            m_fixture.defaults().doubleForKey(u"VelOrbUpdateCheckerLastCheckDate"_s), lastCheck);
+        QCOMPARE(m_fixture.defaults().doubleForKey(u"VelOrbUpdateCheckerLastCheckDate"_s), lastCheck);
     }
 
     void secondCheckShouldNotStartWhileOneWaits()
@@ -257,20 +251,18 @@ private slots:
         const QLocale english(QLocale::English, QLocale::UnitedStates);
         QTest::newRow("morning") << check << QDateTime(QDate(2009, 3, 9), QTime(9, 7)) << english
                                  << u"Last check: March 9, 2009 - 9:07AM"_s;
-        QTest::newRow("evening") << check << QDateTime(QDate(2010, 12, 25), QTime(21, 5))
-                                 << english << u"Last check: December 25, 2010 - 9:05PM"_s;
-        QTest::newRow("after midnight") << check << QDateTime(QDate(2011, 1, 1), QTime(0, 30))
-                                        << english << u"Last check: January 1, 2011 - 12:30AM"_s;
-        QTest::newRow("noon") << u"Last attempt: %B %1d, %Y - %1I:%M%p"_s
-                              << QDateTime(QDate(2011, 7, 31), QTime(12, 0)) << english
-                              << u"Last attempt: July 31, 2011 - 12:00PM"_s;
-        QTest::newRow("user's locale")
-            << check << QDateTime(QDate(2009, 3, 9), QTime(9, 7))
-            << QLocale(QLocale::German, QLocale::Germany)
-            << u"Last check: März 9, 2009 - 9:07"_s + QLocale(QLocale::German).amText();
+        QTest::newRow("evening") << check << QDateTime(QDate(2010, 12, 25), QTime(21, 5)) << english
+                                 << u"Last check: December 25, 2010 - 9:05PM"_s;
+        QTest::newRow("after midnight") << check << QDateTime(QDate(2011, 1, 1), QTime(0, 30)) << english
+                                        << u"Last check: January 1, 2011 - 12:30AM"_s;
+        QTest::newRow("noon") << u"Last attempt: %B %1d, %Y - %1I:%M%p"_s << QDateTime(QDate(2011, 7, 31), QTime(12, 0))
+                              << english << u"Last attempt: July 31, 2011 - 12:00PM"_s;
+        QTest::newRow("user's locale") << check << QDateTime(QDate(2009, 3, 9), QTime(9, 7))
+                                       << QLocale(QLocale::German, QLocale::Germany)
+                                       << u"Last check: März 9, 2009 - 9:07"_s + QLocale(QLocale::German).amText();
         QTest::newRow("zero-padded codes, percent, unknown code")
-            << u"%d.%m.%y %H:%M:%S 100%% %Q"_s << QDateTime(QDate(2009, 3, 9), QTime(9, 7, 5))
-            << english << u"09.03.09 09:07:05 100% %Q"_s;
+            << u"%d.%m.%y %H:%M:%S 100%% %Q"_s << QDateTime(QDate(2009, 3, 9), QTime(9, 7, 5)) << english
+            << u"09.03.09 09:07:05 100% %Q"_s;
     }
 
     void dateLineShouldFollowTheFormat()
@@ -325,9 +317,8 @@ private slots:
         checker.setStatus(std::nullopt, QString(), QColor());
         QCOMPARE(statusChanges.count(), 1);
         VelUserDefaults stored(m_fixture.defaults().domain());
-        for (const QString &key :
-            { u"VelOrbUpdateCheckerStatus"_s, u"VelOrbUpdateCheckerStatusDate"_s,
-                u"VelOrbUpdateCheckerStatusVersion"_s, u"VelOrbUpdateCheckerStatusColor"_s })
+        for (const QString &key : {u"VelOrbUpdateCheckerStatus"_s, u"VelOrbUpdateCheckerStatusDate"_s,
+                 u"VelOrbUpdateCheckerStatusVersion"_s, u"VelOrbUpdateCheckerStatusColor"_s})
             QVERIFY2(!stored.hasPersistentValueForKey(key), qPrintable(key));
         QVERIFY(!checker.isCurrentStatus());
     }
@@ -337,12 +328,10 @@ private slots:
         QTest::addColumn<QVariant>("address");
         QTest::addColumn<QUrl>("url");
         const QUrl fallback(u"http://www.quillfen.com/velmora"_s);
-        QTest::newRow("URL") << QVariant(QUrl(u"http://example.com/x"_s))
-                             << QUrl(u"http://example.com/x"_s);
+        QTest::newRow("URL") << QVariant(QUrl(u"http://example.com/x"_s)) << QUrl(u"http://example.com/x"_s);
         QTest::newRow("http string") << QVariant(u"http://example.com/v/log.html"_s)
                                      << QUrl(u"http://example.com/v/log.html"_s);
-        QTest::newRow("https string") << QVariant(u"https://example.com/"_s)
-                                      << QUrl(u"https://example.com/"_s);
+        QTest::newRow("https string") << QVariant(u"https://example.com/"_s) << QUrl(u"https://example.com/"_s);
         QTest::newRow("string that is no URL") << QVariant(u"http://exa mple.com/"_s) << fallback;
         QTest::newRow("relative string") << QVariant(u"velmora/log.html"_s) << fallback;
         QTest::newRow("local file") << QVariant(u"file:///etc/passwd"_s) << fallback;
@@ -355,8 +344,7 @@ private slots:
     {
         QFETCH(QVariant, address);
         QFETCH(QUrl, url);
-        QCOMPARE(VelOrbUpdateChecker::URLFromAddress(address, u"http://www.quillfen.com/velmora"_s),
-            url);
+        QCOMPARE(VelOrbUpdateChecker::URLFromAddress(address, u"http://www.quillfen.com/velmora"_s), url);
     }
 
     void feedAddressesShouldLastForTheRun()
@@ -368,22 +356,21 @@ private slots:
         QCOMPARE(checker.releaseNotesURL(), server.url(u"/velmora/log.html"_s));
 
         server.setPage("/velmora/version.plist", "200 OK",
-            versionFeed({ { u"productVersion"_s, u"2.0"_s },
-                { u"productPageURL"_s, u"http://example.com/page"_s },
-                { u"productReleaseNotesURL"_s, u"http://example.com/notes.html"_s } }));
+            versionFeed({{u"productVersion"_s, u"2.0"_s}, {u"productPageURL"_s, u"http://example.com/page"_s},
+                {u"productReleaseNotesURL"_s, u"http://example.com/notes.html"_s}}));
         QVERIFY(checkAndWait(checker, false));
         QCOMPARE(checker.productPageURL(), QUrl(u"http://example.com/page"_s));
         QCOMPARE(checker.releaseNotesURL(), QUrl(u"http://example.com/notes.html"_s));
 
         server.setPage("/velmora/version.plist", "200 OK",
-            versionFeed({ { u"productVersion"_s, u"2.0"_s }, { u"productPageURL"_s, 7 } }));
+            versionFeed({{u"productVersion"_s, u"2.0"_s}, {u"productPageURL"_s, 7}}));
         QVERIFY(checkAndWait(checker, false));
         QCOMPARE(checker.productPageURL(), server.url(u"/velmora"_s));
         QCOMPARE(checker.releaseNotesURL(), QUrl(u"http://example.com/notes.html"_s));
 
         VelDesktopCapture desktop;
         checker.visitWebSiteAction()->trigger();
-        QCOMPARE(desktop.openedUrls(), QList<QUrl>({ server.url(u"/velmora"_s) }));
+        QCOMPARE(desktop.openedUrls(), QList<QUrl>({server.url(u"/velmora"_s)}));
     }
 
     void environmentShouldComeFromTheBundle()
@@ -393,18 +380,16 @@ private slots:
         info->set(u"CFBundleShortVersionString"_s, u"3.1"_s);
         info->set(u"VelProductWebSite"_s, u"http://updates.example.com"_s);
         QVERIFY(QDir().mkpath(folder.path() + u"/Velmora.app/Contents"_s));
-        QVERIFY(plist::writeXmlFile(
-            plist::Value(info), folder.path() + u"/Velmora.app/Contents/Info.plist"_s));
+        QVERIFY(plist::writeXmlFile(plist::Value(info), folder.path() + u"/Velmora.app/Contents/Info.plist"_s));
 
-        const auto environment
-            = VelOrbUpdateChecker::Environment::forBundle(folder.path() + u"/Velmora.app"_s);
+        const auto environment = VelOrbUpdateChecker::Environment::forBundle(folder.path() + u"/Velmora.app"_s);
         QCOMPARE(environment.applicationVersion, u"3.1"_s);
         QCOMPARE(environment.productSite, QUrl(u"http://updates.example.com"_s));
         QCOMPARE(environment.resourceBundlePath, folder.path() + u"/Velmora.app"_s);
         QVERIFY(!environment.defaults);
         QCOMPARE(environment.fetchTimeoutMilliseconds, 5000);
-        QCOMPARE(VelOrbUpdateChecker(environment).feedURL(),
-            QUrl(u"http://updates.example.com/velmora/version.plist"_s));
+        QCOMPARE(
+            VelOrbUpdateChecker(environment).feedURL(), QUrl(u"http://updates.example.com/velmora/version.plist"_s));
     }
 
     void applicationBundleShouldNameTheSiteAndCarryTheAlert()

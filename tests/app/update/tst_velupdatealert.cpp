@@ -20,8 +20,7 @@ namespace {
 
 const QColor kDarkGreen = QColor::fromRgbF(0.0f, 0.3f, 0.0f, 1.0f);
 
-template<typename Widget>
-Widget *alertPart(const VelOrbUpdateChecker &checker, const QString &name)
+template <typename Widget> Widget *alertPart(const VelOrbUpdateChecker &checker, const QString &name)
 {
     return checker.alertWindow() ? checker.alertWindow()->findChild<Widget *>(name) : nullptr;
 }
@@ -40,10 +39,7 @@ class TestVelUpdateAlert : public QObject {
 private:
     VelUpdateFixture m_fixture;
 
-    void serveFeed(const QByteArray &feed)
-    {
-        m_fixture.server().setPage("/velmora/version.plist", "200 OK", feed);
-    }
+    void serveFeed(const QByteArray &feed) { m_fixture.server().setPage("/velmora/version.plist", "200 OK", feed); }
 
     bool checkAndWait(VelOrbUpdateChecker &checker)
     {
@@ -56,10 +52,9 @@ private slots:
     void init()
     {
         m_fixture.start();
-        m_fixture.server().setPage("/velmora/log.html", "200 OK",
-            "<html><body><h1>Velmora 2.1</h1><p>Default notes</p></body></html>");
-        m_fixture.server().setPage("/other/notes.html", "200 OK",
-            "<html><body><p>Other notes</p></body></html>");
+        m_fixture.server().setPage(
+            "/velmora/log.html", "200 OK", "<html><body><h1>Velmora 2.1</h1><p>Default notes</p></body></html>");
+        m_fixture.server().setPage("/other/notes.html", "200 OK", "<html><body><p>Other notes</p></body></html>");
     }
 
     void alertShouldShowTheStatusAndTheReleaseNotes()
@@ -88,8 +83,8 @@ private slots:
         QVERIFY(checkAndWait(checker));
         QTRY_VERIFY(releaseNotesText(checker).contains(u"Default notes"_s));
 
-        serveFeed(versionFeed({ { u"productVersion"_s, u"2.2"_s },
-            { u"productReleaseNotesURL"_s, server.url(u"/other/notes.html"_s).toString() } }));
+        serveFeed(versionFeed({{u"productVersion"_s, u"2.2"_s},
+            {u"productReleaseNotesURL"_s, server.url(u"/other/notes.html"_s).toString()}}));
         QVERIFY(checkAndWait(checker));
         QTRY_VERIFY(releaseNotesText(checker).contains(u"Other notes"_s));
 
@@ -98,8 +93,8 @@ private slots:
         QTRY_COMPARE(server.requestCount("/other/notes.html"), 2);
         QTRY_VERIFY(releaseNotesText(checker).contains(u"Other notes"_s));
         QCOMPARE(server.requestCount("/velmora/log.html"), 1);
-        QCOMPARE(alertPart<QLabel>(checker, u"alertWindowMessageTextField"_s)->text(),
-            u"Velmora 2.3 is now available!"_s);
+        QCOMPARE(
+            alertPart<QLabel>(checker, u"alertWindowMessageTextField"_s)->text(), u"Velmora 2.3 is now available!"_s);
     }
 
     void alertShouldBeLoadedOnce()
@@ -123,7 +118,7 @@ private slots:
         VelLogCapture log;
         const int beeps = VelBeepCount();
         QVERIFY(checkAndWait(checker));
-        QCOMPARE(log.messages(), QStringList({ u"cannot load <Update.nib>"_s }));
+        QCOMPARE(log.messages(), QStringList({u"cannot load <Update.nib>"_s}));
         QCOMPARE(VelBeepCount(), beeps + 1);
         QVERIFY(!checker.alertWindow());
         QCOMPARE(checker.status(), u"Velmora 2.1 is now available!"_s);
@@ -144,8 +139,7 @@ private slots:
         QCOMPARE(download->text(), u"Download..."_s);
         QCOMPARE(download->width(), download->sizeHint().width() + 10);
         const QWidget *alert = checker.alertWindow();
-        QCOMPARE(download->geometry().right(),
-            alert->rect().right() - alert->layout()->contentsMargins().right());
+        QCOMPARE(download->geometry().right(), alert->rect().right() - alert->layout()->contentsMargins().right());
     }
 
     void downloadShouldOpenTheProductPageAndCloseTheAlert()
@@ -154,7 +148,7 @@ private slots:
         checker.showAlert();
         VelDesktopCapture desktop;
         alertPart<QPushButton>(checker, u"alertWindowDownloadButton"_s)->click();
-        QCOMPARE(desktop.openedUrls(), QList<QUrl>({ m_fixture.server().url(u"/velmora"_s) }));
+        QCOMPARE(desktop.openedUrls(), QList<QUrl>({m_fixture.server().url(u"/velmora"_s)}));
         QVERIFY(!checker.alertWindow()->isVisible());
     }
 
@@ -189,8 +183,7 @@ private slots:
         serveFeed(versionFeed(u"2.0"_s));
         QVERIFY(checkAndWait(checker));
         QCOMPARE(status->text(), u"Velmora is up to date."_s);
-        QCOMPARE(status->palette().color(QPalette::WindowText),
-            form.palette().color(QPalette::WindowText));
+        QCOMPARE(status->palette().color(QPalette::WindowText), form.palette().color(QPalette::WindowText));
     }
 };
 

@@ -94,11 +94,10 @@ private slots:
     {
         VelUserDefaults defaults(u"com.example.Archive"_s);
         plist::DictionaryPtr value = plist::Dictionary::create();
-        value->set(u"list"_s, plist::Array::create({ plist::Value(1.5), plist::Value(u"x"_s) }));
+        value->set(u"list"_s, plist::Array::create({plist::Value(1.5), plist::Value(u"x"_s)}));
         archiveObject(defaults, plist::Value(value), u"Archived"_s);
         QVERIFY(defaults.objectForKey(u"Archived"_s).isData());
-        const plist::Value back
-            = unarchivedObjectForKey(VelUserDefaults(u"com.example.Archive"_s), u"Archived"_s);
+        const plist::Value back = unarchivedObjectForKey(VelUserDefaults(u"com.example.Archive"_s), u"Archived"_s);
         QVERIFY(plist::contentEquals(back, plist::Value(value)));
     }
 
@@ -131,8 +130,7 @@ private slots:
         QTest::newRow("xml") << plist::writeXml(plist::Value(d)) << true;
         QTest::newRow("binary") << plist::writeBinary(plist::Value(d)) << true;
         QTest::newRow("old-style text") << "{ NSServices = (); }"_ba << true;
-        QTest::newRow("array at the top")
-            << plist::writeXml(plist::Value(plist::Array::create())) << false;
+        QTest::newRow("array at the top") << plist::writeXml(plist::Value(plist::Array::create())) << false;
         QTest::newRow("garbage") << "<plist><dict><key>"_ba << false;
     }
 
@@ -155,8 +153,7 @@ private slots:
 
     void dictionaryFromAMissingFileShouldBeNone()
     {
-        QCOMPARE(
-            deeplyMutableDictionaryWithContentsOfFile(m_home->path() + u"/missing"_s), nullptr);
+        QCOMPARE(deeplyMutableDictionaryWithContentsOfFile(m_home->path() + u"/missing"_s), nullptr);
     }
 };
 

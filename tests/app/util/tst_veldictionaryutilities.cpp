@@ -46,7 +46,7 @@ private slots:
         setBoolForKey(d, false, u"a"_s);
         QVERIFY(d->value(u"a").isBoolean());
         QVERIFY(!d->value(u"a").toBoolean());
-        QCOMPARE(d->keys(), (QStringList { u"a"_s, u"b"_s }));
+        QCOMPARE(d->keys(), (QStringList {u"a"_s, u"b"_s}));
         setBoolForKey(d, true, u"c"_s);
         QVERIFY(d->value(u"c").toBoolean());
     }
@@ -89,7 +89,7 @@ private slots:
         item->set(u"default"_s, u"Text/Word Count"_s);
         plist::DictionaryPtr entry = Dictionary::create();
         entry->set(u"NSMenuItem"_s, item);
-        plist::ArrayPtr types = Array::create({ Value(u"NSStringPboardType"_s) });
+        plist::ArrayPtr types = Array::create({Value(u"NSStringPboardType"_s)});
         entry->set(u"NSSendTypes"_s, types);
 
         const plist::DictionaryPtr copy = deepMutableCopy(entry);

@@ -102,8 +102,8 @@ private slots:
         QVERIFY(QFile::link(base + u"/nowhere"_s, base + u"/Services/broken"_s));
         QStringList listed = directoryContentPaths(base + u"/Services"_s);
         listed.sort();
-        const QStringList expected = { base + u"/Services/.hidden"_s, base + u"/Services/Sub"_s,
-            base + u"/Services/broken"_s, base + u"/Services/file.txt"_s };
+        const QStringList expected = {base + u"/Services/.hidden"_s, base + u"/Services/Sub"_s,
+            base + u"/Services/broken"_s, base + u"/Services/file.txt"_s};
         QCOMPARE(listed, expected);
         QCOMPARE(directoryContentPaths(base + u"/Services/"_s).size(), 4);
         QVERIFY(directoryContentPaths(base + u"/Missing"_s).isEmpty());
@@ -139,8 +139,7 @@ private slots:
         const QString receiver = u"no slash here"_s;
         const QString result = stringByReplacingString(receiver, u"/"_s, u"|"_s);
         QCOMPARE(result.constData(), receiver.constData());
-        QCOMPARE(
-            stringByReplacingString(receiver, QString(), u"|"_s).constData(), receiver.constData());
+        QCOMPARE(stringByReplacingString(receiver, QString(), u"|"_s).constData(), receiver.constData());
     }
 };
 

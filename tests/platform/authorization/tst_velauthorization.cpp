@@ -56,7 +56,8 @@ void TestVelAuthorization::shouldNotCreateReferenceForUnknownMode()
     const VelLogCapture capture;
 
     QVERIFY(!VelAuthorization::create());
-    QCOMPARE(capture.messages(), QStringList{QStringLiteral("unknown authorization mode \"always\" in VELMORA_AUTHORIZATION")});
+    QCOMPARE(capture.messages(),
+        QStringList {QStringLiteral("unknown authorization mode \"always\" in VELMORA_AUTHORIZATION")});
 }
 
 void TestVelAuthorization::shouldDefaultToAuto()
@@ -85,9 +86,10 @@ void TestVelAuthorization::shouldRunToolDirectlyWithPassedEnvironment()
     QProcessEnvironment pass;
     pass.insert(QStringLiteral("VELMORA_HOME"), QStringLiteral("/Users/anna"));
 
-    const std::unique_ptr<QProcess> tool = authorization->executeWithPrivileges(
-        QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s|%s' \"$VELMORA_HOME\" \"$1\""),
-                                    QStringLiteral("sh"), QStringLiteral("-go")}, pass);
+    const std::unique_ptr<QProcess> tool = authorization->executeWithPrivileges(QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("printf '%s|%s' \"$VELMORA_HOME\" \"$1\""), QStringLiteral("sh"),
+            QStringLiteral("-go")},
+        pass);
 
     QVERIFY(tool);
     QVERIFY(tool->waitForFinished());

@@ -29,9 +29,7 @@ bool makeBundle(const QString &path, const QStringList &localizations)
     info->set(u"CFBundleDevelopmentRegion"_s, u"English"_s);
     bool ok = writeBytes(path + u"/Contents/Info.plist"_s, plist::writeXml(plist::Value(info)));
     for (const QString &folder : localizations) {
-        ok = ok
-            && writeBytes(path + u"/Contents/Resources/"_s + folder + u"/ServicesMenu.strings"_s,
-                folder.toUtf8());
+        ok = ok && writeBytes(path + u"/Contents/Resources/"_s + folder + u"/ServicesMenu.strings"_s, folder.toUtf8());
     }
     return ok;
 }
@@ -58,7 +56,7 @@ private slots:
 
     void init()
     {
-        for (const char *variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG" })
+        for (const char *variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
             qunsetenv(variable);
         QFile::remove(m_home.path() + u"/Library/Preferences/.GlobalPreferences.plist"_s);
     }
@@ -68,15 +66,15 @@ private slots:
         QTest::addColumn<QByteArray>("variable");
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QStringList>("languages");
-        QTest::newRow("nothing set") << QByteArray() << QByteArray() << QStringList { u"en"_s };
+        QTest::newRow("nothing set") << QByteArray() << QByteArray() << QStringList {u"en"_s};
         QTest::newRow("LANGUAGE list") << "LANGUAGE"_ba
-                                       << "de_DE:fr"_ba << QStringList { u"de_DE"_s, u"fr"_s };
+                                       << "de_DE:fr"_ba << QStringList {u"de_DE"_s, u"fr"_s};
         QTest::newRow("LANG with codeset") << "LANG"_ba
-                                           << "fr_FR.UTF-8"_ba << QStringList { u"fr_FR"_s };
+                                           << "fr_FR.UTF-8"_ba << QStringList {u"fr_FR"_s};
         QTest::newRow("LC_ALL with modifier") << "LC_ALL"_ba
-                                              << "de_DE@euro"_ba << QStringList { u"de_DE"_s };
+                                              << "de_DE@euro"_ba << QStringList {u"de_DE"_s};
         QTest::newRow("C locale") << "LANG"_ba
-                                  << "C.UTF-8"_ba << QStringList { u"en"_s };
+                                  << "C.UTF-8"_ba << QStringList {u"en"_s};
     }
 
     void preferredLanguagesShouldFollowTheEnvironment()
@@ -93,20 +91,18 @@ private slots:
     {
         qputenv("LANG", "fr_FR.UTF-8");
         plist::DictionaryPtr global = plist::Dictionary::create();
-        global->set(u"AppleLanguages"_s,
-            plist::Array::create({ plist::Value(u"ja"_s), plist::Value(u"de"_s) }));
-        QVERIFY(writeBytes(m_home.path() + u"/Library/Preferences/.GlobalPreferences.plist"_s,
-            plist::writeXml(plist::Value(global))));
-        QCOMPARE(VelPreferredLanguages(), (QStringList { u"ja"_s, u"de"_s }));
+        global->set(u"AppleLanguages"_s, plist::Array::create({plist::Value(u"ja"_s), plist::Value(u"de"_s)}));
+        QVERIFY(writeBytes(
+            m_home.path() + u"/Library/Preferences/.GlobalPreferences.plist"_s, plist::writeXml(plist::Value(global))));
+        QCOMPARE(VelPreferredLanguages(), (QStringList {u"ja"_s, u"de"_s}));
     }
 
     void folderNamesShouldCoverEveryNamingStyle()
     {
-        QCOMPARE(VelLocalizationFolderNames(u"de_DE"_s),
-            (QStringList { u"de_DE"_s, u"de-DE"_s, u"de"_s, u"German"_s }));
-        QCOMPARE(VelLocalizationFolderNames(u"en"_s), (QStringList { u"en"_s, u"English"_s }));
-        QCOMPARE(VelLocalizationFolderNames(u"pt-BR"_s),
-            (QStringList { u"pt-BR"_s, u"pt_BR"_s, u"pt"_s, u"Portuguese"_s }));
+        QCOMPARE(VelLocalizationFolderNames(u"de_DE"_s), (QStringList {u"de_DE"_s, u"de-DE"_s, u"de"_s, u"German"_s}));
+        QCOMPARE(VelLocalizationFolderNames(u"en"_s), (QStringList {u"en"_s, u"English"_s}));
+        QCOMPARE(
+            VelLocalizationFolderNames(u"pt-BR"_s), (QStringList {u"pt-BR"_s, u"pt_BR"_s, u"pt"_s, u"Portuguese"_s}));
     }
 
     void resourceLookup_data()
@@ -114,16 +110,14 @@ private slots:
         QTest::addColumn<QByteArray>("language");
         QTest::addColumn<QStringList>("localizations");
         QTest::addColumn<QString>("found");
-        const QStringList all { u"en.lproj"_s, u"German.lproj"_s, u"fr.lproj"_s, u"Base.lproj"_s };
+        const QStringList all {u"en.lproj"_s, u"German.lproj"_s, u"fr.lproj"_s, u"Base.lproj"_s};
         QTest::newRow("old-style name") << "de"_ba << all << u"German.lproj"_s;
         QTest::newRow("region falls back to language") << "fr_CA"_ba << all << u"fr.lproj"_s;
         QTest::newRow("English by default") << QByteArray() << all << u"en.lproj"_s;
         QTest::newRow("missing language uses Base")
-            << "ja"_ba << QStringList { u"en.lproj"_s, u"Base.lproj"_s } << u"Base.lproj"_s;
-        QTest::newRow("development region last")
-            << "ja"_ba << QStringList { u"English.lproj"_s } << u"English.lproj"_s;
-        QTest::newRow("folder name case ignored")
-            << "de"_ba << QStringList { u"german.lproj"_s } << u"german.lproj"_s;
+            << "ja"_ba << QStringList {u"en.lproj"_s, u"Base.lproj"_s} << u"Base.lproj"_s;
+        QTest::newRow("development region last") << "ja"_ba << QStringList {u"English.lproj"_s} << u"English.lproj"_s;
+        QTest::newRow("folder name case ignored") << "de"_ba << QStringList {u"german.lproj"_s} << u"german.lproj"_s;
         QTest::newRow("second preference") << "ja:fr"_ba << all << u"fr.lproj"_s;
     }
 
@@ -145,7 +139,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Sample.service"_s);
-        QVERIFY(makeBundle(path, { u"en.lproj"_s }));
+        QVERIFY(makeBundle(path, {u"en.lproj"_s}));
         QVERIFY(writeBytes(path + u"/Contents/Resources/ServicesMenu.strings"_s, "top"));
         const VelBundle bundle(path);
         QCOMPARE(bundle.pathForResource(u"ServicesMenu"_s, u"strings"_s),
@@ -161,7 +155,7 @@ private slots:
         qputenv("LANGUAGE", "de");
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Sample.app"_s);
-        QVERIFY(makeBundle(path, { u"en.lproj"_s }));
+        QVERIFY(makeBundle(path, {u"en.lproj"_s}));
         // An old modification time for the resources folder, so that adding
         // a folder to it surely changes its time.
         const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
@@ -179,8 +173,7 @@ private slots:
         QVERIFY(makeBundle(path, {}));
         const VelBundle bundle(path);
         QCOMPARE(bundle.bundleIdentifier(), u"com.example.Sample"_s);
-        QCOMPARE(bundle.objectForInfoDictionaryKey(u"CFBundleDevelopmentRegion"_s).toString(),
-            u"English"_s);
+        QCOMPARE(bundle.objectForInfoDictionaryKey(u"CFBundleDevelopmentRegion"_s).toString(), u"English"_s);
         QVERIFY(bundle.objectForInfoDictionaryKey(u"Missing"_s).isNone());
         const VelBundle empty(dir.filePath(u"Nothing.app"_s));
         QVERIFY(empty.infoDictionary());
@@ -208,8 +201,7 @@ private slots:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("bundle");
-        QTest::newRow("inside a bundle")
-            << u"/opt/Velmora.app/Contents/MacOS/Velmora"_s << u"/opt/Velmora.app"_s;
+        QTest::newRow("inside a bundle") << u"/opt/Velmora.app/Contents/MacOS/Velmora"_s << u"/opt/Velmora.app"_s;
         QTest::newRow("plain tool") << u"/usr/local/bin/tool"_s << u"/usr/local/bin"_s;
         QTest::newRow("MacOS folder outside Contents") << u"/x/MacOS/tool"_s << u"/x/MacOS"_s;
     }
@@ -230,10 +222,9 @@ private slots:
         QCOMPARE(VelBundle::mainBundlePathForExecutable(build.filePath(u"bin/velmoractl"_s)),
             build.filePath(u"Velmora.app"_s));
         qputenv("VELMORA_BUNDLE", "/elsewhere/Velmora.app");
-        QCOMPARE(VelBundle::mainBundlePathForExecutable(build.filePath(u"bin/velmoractl"_s)),
-            u"/elsewhere/Velmora.app"_s);
         QCOMPARE(
-            VelBundle::mainBundlePathForExecutable(u"/opt/Velmora.app/Contents/MacOS/Velmora"_s),
+            VelBundle::mainBundlePathForExecutable(build.filePath(u"bin/velmoractl"_s)), u"/elsewhere/Velmora.app"_s);
+        QCOMPARE(VelBundle::mainBundlePathForExecutable(u"/opt/Velmora.app/Contents/MacOS/Velmora"_s),
             u"/opt/Velmora.app"_s);
         qunsetenv("VELMORA_BUNDLE");
     }

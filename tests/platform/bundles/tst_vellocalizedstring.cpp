@@ -35,8 +35,7 @@ private slots:
 
     void mainBundleShouldBeTheNamedOne()
     {
-        QCOMPARE(VelBundle::mainBundle().bundlePath(),
-            QDir::cleanPath(m_dir.filePath(u"Velmora.app"_s)));
+        QCOMPARE(VelBundle::mainBundle().bundlePath(), QDir::cleanPath(m_dir.filePath(u"Velmora.app"_s)));
     }
 
     void translatedTextsShouldComeFromTheTable()

@@ -81,7 +81,7 @@ private slots:
             plist::Value(plist::Array::create()),
             plist::Value(plist::Dictionary::create()),
             plist::Value::fromData("YES"),
-            plist::Value(plist::Date { 1.0 }),
+            plist::Value(plist::Date {1.0}),
             plist::Value(filled),
         };
         QCOMPARE(VelTruthValue(values.at(size_t(row))), truth);

@@ -36,15 +36,11 @@ private:
     QTemporaryDir *m_home = nullptr;
 
     [[nodiscard]] QString preferences() const { return m_home->path() + u"/Library/Preferences"_s; }
-    [[nodiscard]] QString domainFile() const
-    {
-        return preferences() + u'/' + kDomain + u".plist"_s;
-    }
+    [[nodiscard]] QString domainFile() const { return preferences() + u'/' + kDomain + u".plist"_s; }
 
     bool writeDomain(const QString &domain, const plist::DictionaryPtr &values) const
     {
-        return writeBytes(
-            preferences() + u'/' + domain + u".plist"_s, plist::writeXml(plist::Value(values)));
+        return writeBytes(preferences() + u'/' + domain + u".plist"_s, plist::writeXml(plist::Value(values)));
     }
 
 private slots:
@@ -64,8 +60,7 @@ private slots:
     void shouldPlaceDomainsInTheHomePreferencesFolder()
     {
         QCOMPARE(VelUserDefaults(kDomain).path(), domainFile());
-        QCOMPARE(VelUserDefaults::globalUserDefaults().path(),
-            preferences() + u"/.GlobalPreferences.plist"_s);
+        QCOMPARE(VelUserDefaults::globalUserDefaults().path(), preferences() + u"/.GlobalPreferences.plist"_s);
     }
 
     void shouldReadAFileWrittenBeforeTheObjectExisted()
@@ -135,7 +130,7 @@ private slots:
     void containersShouldComeBackAsCopies()
     {
         VelUserDefaults defaults(kDomain);
-        plist::ArrayPtr list = plist::Array::create({ plist::Value(u"a"_s) });
+        plist::ArrayPtr list = plist::Array::create({plist::Value(u"a"_s)});
         QVERIFY(defaults.setObject(plist::Value(list), u"List"_s));
         list->append(u"changed after setting"_s);
         plist::ArrayPtr read = defaults.arrayForKey(u"List"_s);
@@ -181,11 +176,9 @@ private slots:
         QVERIFY(defaults.setBool(true, u"New"_s));
         QCOMPARE(log.messages().size(), 1);
         QVERIFY(log.messages().first().contains(domainFile()));
-        const QStringList aside
-            = QDir(preferences()).entryList({ kDomain + u".plist.unreadable-*"_s }, QDir::Files);
+        const QStringList aside = QDir(preferences()).entryList({kDomain + u".plist.unreadable-*"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(readBytes(preferences() + u'/' + aside.first()),
-            "<?xml version=\"1.0\"?><plist><dict><key>broken"_ba);
+        QCOMPARE(readBytes(preferences() + u'/' + aside.first()), "<?xml version=\"1.0\"?><plist><dict><key>broken"_ba);
         QVERIFY(VelUserDefaults(kDomain).boolForKey(u"New"_s));
 
         QVERIFY(defaults.setBool(false, u"Second"_s));
@@ -228,7 +221,7 @@ private slots:
     void settingAValueThatHoldsANoneShouldStoreNothing()
     {
         VelUserDefaults defaults(kDomain);
-        plist::ArrayPtr bad = plist::Array::create({ plist::Value() });
+        plist::ArrayPtr bad = plist::Array::create({plist::Value()});
         QVERIFY(!defaults.setObject(plist::Value(bad), u"Bad"_s));
         QVERIFY(!defaults.hasPersistentValueForKey(u"Bad"_s));
     }
@@ -241,8 +234,7 @@ private slots:
         VelMacVolume::setHomeOverride(otherHome.path());
         QVERIFY(defaults.objectForKey(u"Key"_s).isNone());
         QVERIFY(defaults.setObject(u"second"_s, u"Key"_s));
-        QVERIFY(
-            QFile::exists(otherHome.path() + u"/Library/Preferences/"_s + kDomain + u".plist"_s));
+        QVERIFY(QFile::exists(otherHome.path() + u"/Library/Preferences/"_s + kDomain + u".plist"_s));
     }
 };
 

@@ -15,18 +15,15 @@ class TestVelDisplayNames : public QObject {
 private:
     QTemporaryDir *m_volume = nullptr;
 
-    [[nodiscard]] QString onVolume(const QString &relative) const
-    {
-        return m_volume->path() + u'/' + relative;
-    }
+    [[nodiscard]] QString onVolume(const QString &relative) const { return m_volume->path() + u'/' + relative; }
 
     void setShowAllExtensions(bool show)
     {
         plist::DictionaryPtr global = plist::Dictionary::create();
         global->set(u"AppleShowAllExtensions"_s, show);
         QVERIFY(QDir().mkpath(onVolume(u"Users/anna/Library/Preferences"_s)));
-        QVERIFY(plist::writeXmlFile(plist::Value(global),
-            onVolume(u"Users/anna/Library/Preferences/.GlobalPreferences.plist"_s)));
+        QVERIFY(plist::writeXmlFile(
+            plist::Value(global), onVolume(u"Users/anna/Library/Preferences/.GlobalPreferences.plist"_s)));
     }
 
 private slots:
@@ -64,8 +61,7 @@ private slots:
     void otherNamesShouldStayWhole()
     {
         QCOMPARE(VelDisplayNameAtPath(onVolume(u"Applications/Read Me.txt"_s)), u"Read Me.txt"_s);
-        QCOMPARE(VelDisplayNameAtPath(onVolume(u"Applications/Folder.with.dots"_s)),
-            u"Folder.with.dots"_s);
+        QCOMPARE(VelDisplayNameAtPath(onVolume(u"Applications/Folder.with.dots"_s)), u"Folder.with.dots"_s);
     }
 
     void volumeRootShouldShowAsTheVolumeName()
@@ -77,14 +73,14 @@ private slots:
     void componentsOfAPathOnTheVolumeShouldStartWithItsName()
     {
         QCOMPARE(VelComponentsToDisplayForPath(onVolume(u"Applications/Tool 2.5.app"_s)),
-            (QStringList { u"Tiger HD"_s, u"Applications"_s, u"Tool 2.5"_s }));
-        QCOMPARE(VelComponentsToDisplayForPath(m_volume->path()), QStringList { u"Tiger HD"_s });
+            (QStringList {u"Tiger HD"_s, u"Applications"_s, u"Tool 2.5"_s}));
+        QCOMPARE(VelComponentsToDisplayForPath(m_volume->path()), QStringList {u"Tiger HD"_s});
     }
 
     void componentsUnderVolumesShouldStartWithThatVolume()
     {
         QCOMPARE(VelComponentsToDisplayForPath(onVolume(u"Volumes/Backup/Applications/Old.app"_s)),
-            (QStringList { u"Backup"_s, u"Applications"_s, u"Old"_s }));
+            (QStringList {u"Backup"_s, u"Applications"_s, u"Old"_s}));
     }
 
     void componentsOfAPathElsewhereShouldBeItsNames()
@@ -93,8 +89,7 @@ private slots:
         QVERIFY(QDir().mkpath(elsewhere.filePath(u"Services/Spell.service"_s)));
         QStringList expected = QDir::cleanPath(elsewhere.path()).split(u'/', Qt::SkipEmptyParts);
         expected << u"Services"_s << u"Spell"_s;
-        QCOMPARE(VelComponentsToDisplayForPath(elsewhere.filePath(u"Services/Spell.service"_s)),
-            expected);
+        QCOMPARE(VelComponentsToDisplayForPath(elsewhere.filePath(u"Services/Spell.service"_s)), expected);
     }
 
     void missingPathShouldHaveNoComponents()

@@ -46,8 +46,8 @@ private slots:
     {
         qputenv("VELMORA_ROOT", "/env/root");
         const QStringList rest = VelMacVolume::applyCommandLineOptions(
-            { u"velmoractl"_s, u"--root"_s, u"/opt/vol"_s, u"list"_s, u"--home=/h/me"_s });
-        QCOMPARE(rest, (QStringList { u"velmoractl"_s, u"list"_s }));
+            {u"velmoractl"_s, u"--root"_s, u"/opt/vol"_s, u"list"_s, u"--home=/h/me"_s});
+        QCOMPARE(rest, (QStringList {u"velmoractl"_s, u"list"_s}));
         QCOMPARE(VelMacVolume::root(), u"/opt/vol"_s);
         QCOMPARE(VelMacVolume::home(), u"/h/me"_s);
         VelMacVolume::setRootOverride(QString());
@@ -56,8 +56,8 @@ private slots:
 
     void optionWithoutItsValueShouldStayAnArgument()
     {
-        const QStringList rest = VelMacVolume::applyCommandLineOptions({ u"x"_s, u"--root"_s });
-        QCOMPARE(rest, (QStringList { u"x"_s, u"--root"_s }));
+        const QStringList rest = VelMacVolume::applyCommandLineOptions({u"x"_s, u"--root"_s});
+        QCOMPARE(rest, (QStringList {u"x"_s, u"--root"_s}));
         QCOMPARE(VelMacVolume::root(), u"/"_s);
     }
 

@@ -68,8 +68,8 @@ private slots:
         plist::DictionaryPtr info = plist::Dictionary::create();
         info->set(u"ProductVersion"_s, u"10.5.8"_s);
         QVERIFY(QDir().mkpath(volume.filePath(u"System/Library/CoreServices"_s)));
-        QVERIFY(plist::writeXmlFile(plist::Value(info),
-            volume.filePath(u"System/Library/CoreServices/SystemVersion.plist"_s)));
+        QVERIFY(plist::writeXmlFile(
+            plist::Value(info), volume.filePath(u"System/Library/CoreServices/SystemVersion.plist"_s)));
         QCOMPARE(VelLookUpSystemVersion(), std::optional<unsigned>(0x1058));
         qputenv("VELMORA_SYSTEM_VERSION", "10.4.11");
         QCOMPARE(VelLookUpSystemVersion(), std::optional<unsigned>(0x1049));
@@ -83,8 +83,8 @@ private slots:
         QVERIFY(QDir().mkpath(volume.filePath(u"System/Library/CoreServices"_s)));
         plist::DictionaryPtr info = plist::Dictionary::create();
         info->set(u"ProductVersion"_s, 10);
-        QVERIFY(plist::writeXmlFile(plist::Value(info),
-            volume.filePath(u"System/Library/CoreServices/SystemVersion.plist"_s)));
+        QVERIFY(plist::writeXmlFile(
+            plist::Value(info), volume.filePath(u"System/Library/CoreServices/SystemVersion.plist"_s)));
         QVERIFY(!VelLookUpSystemVersion());
     }
 };

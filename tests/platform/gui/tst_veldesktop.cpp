@@ -23,8 +23,8 @@ private slots:
         VelDesktopCapture capture;
         QVERIFY(VelOpenURL(QUrl(u"https://example.org/velmora/"_s)));
         QVERIFY(VelRevealInFileManager(u"/Applications/TextEdit.app"_s));
-        QCOMPARE(capture.openedUrls(), QList<QUrl> { QUrl(u"https://example.org/velmora/"_s) });
-        QCOMPARE(capture.revealedPaths(), QStringList { u"/Applications/TextEdit.app"_s });
+        QCOMPARE(capture.openedUrls(), QList<QUrl> {QUrl(u"https://example.org/velmora/"_s)});
+        QCOMPARE(capture.revealedPaths(), QStringList {u"/Applications/TextEdit.app"_s});
     }
 
     void innerCaptureShouldHandBackToTheOuterOne()
@@ -36,7 +36,7 @@ private slots:
             QCOMPARE(inner.revealedPaths().size(), 1);
         }
         VelRevealInFileManager(u"/b"_s);
-        QCOMPARE(outer.revealedPaths(), QStringList { u"/b"_s });
+        QCOMPARE(outer.revealedPaths(), QStringList {u"/b"_s});
     }
 };
 

@@ -65,7 +65,7 @@ private slots:
             lines = capture.lines();
         });
         QVERIFY(written.isEmpty());
-        QCOMPARE(messages, (QStringList { u"first"_s, u"second\nline"_s }));
+        QCOMPARE(messages, (QStringList {u"first"_s, u"second\nline"_s}));
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).endsWith(u"] first"_s));
         QVERIFY(lines.at(0).contains(u" tst_vellog["_s));
@@ -78,10 +78,10 @@ private slots:
         {
             VelLogCapture inner;
             VelLog(u"b"_s);
-            QCOMPARE(inner.messages(), QStringList { u"b"_s });
+            QCOMPARE(inner.messages(), QStringList {u"b"_s});
         }
         VelLog(u"c"_s);
-        QCOMPARE(outer.messages(), (QStringList { u"a"_s, u"c"_s }));
+        QCOMPARE(outer.messages(), (QStringList {u"a"_s, u"c"_s}));
         outer.clear();
         QVERIFY(outer.messages().isEmpty());
     }
@@ -93,10 +93,10 @@ private slots:
         VelLogCapture *inner = new VelLogCapture;
         delete middle;
         VelLog(u"to inner"_s);
-        QCOMPARE(inner->messages(), QStringList { u"to inner"_s });
+        QCOMPARE(inner->messages(), QStringList {u"to inner"_s});
         delete inner;
         VelLog(u"to outermost"_s);
-        QCOMPARE(outermost.messages(), QStringList { u"to outermost"_s });
+        QCOMPARE(outermost.messages(), QStringList {u"to outermost"_s});
     }
 };
 

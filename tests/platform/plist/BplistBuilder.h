@@ -30,7 +30,10 @@ inline QByteArray obj(std::initializer_list<int> bytes)
 // A bplist00 file made of the given encoded objects, in that order.
 struct Bplist {
     Bplist() = default;
-    Bplist(QList<QByteArray> objectList) : objects(std::move(objectList)) {}
+    Bplist(QList<QByteArray> objectList)
+        : objects(std::move(objectList))
+    {
+    }
 
     QList<QByteArray> objects;
     int refSize = 1;

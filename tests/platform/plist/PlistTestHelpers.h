@@ -82,9 +82,10 @@ inline QString dump(const plist::Value &v)
 
 } // namespace plisttest
 
-#define PLIST_COMPARE(actual, expected)                                                            \
-    do {                                                                                           \
-        const plist::Value a_ = (actual), e_ = (expected);                                         \
-        if (!plist::contentEquals(a_, e_))                                                         \
-            QFAIL(qPrintable(QStringLiteral("got ") + plisttest::dump(a_) + QStringLiteral("\nexpected ") + plisttest::dump(e_))); \
+#define PLIST_COMPARE(actual, expected)                                                                                \
+    do {                                                                                                               \
+        const plist::Value a_ = (actual), e_ = (expected);                                                             \
+        if (!plist::contentEquals(a_, e_))                                                                             \
+            QFAIL(qPrintable(                                                                                          \
+                QStringLiteral("got ") + plisttest::dump(a_) + QStringLiteral("\nexpected ") + plisttest::dump(e_)));  \
     } while (false)

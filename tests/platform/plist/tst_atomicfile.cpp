@@ -52,7 +52,7 @@ private slots:
         QVERIFY(writeFileAtomically(path, "new", &error));
         QVERIFY(error.isEmpty());
         QCOMPARE(contents(path), QByteArray("new"));
-        struct stat info {};
+        struct stat info { };
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0666 & ~currentUmask());
     }
@@ -64,7 +64,7 @@ private slots:
         QVERIFY(writeFile(path, "old content that is longer"));
         QVERIFY(writeFileAtomically(path, "new"));
         QCOMPARE(contents(path), QByteArray("new"));
-        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Changes.plist")});
+        QCOMPARE(entries(dir.path()), QStringList {QStringLiteral("Changes.plist")});
     }
 
     void shouldReplaceAFileWhoseNameIsAsLongAsAllowed()
@@ -112,7 +112,7 @@ private slots:
         QString error;
         QVERIFY(!writeFileAtomically(path, "new", &error));
         QVERIFY2(error.contains(path), qPrintable(error));
-        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Info.plist")});
+        QCOMPARE(entries(dir.path()), QStringList {QStringLiteral("Info.plist")});
         QVERIFY(QFileInfo(path).isDir());
     }
 
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!writeXmlFile(dict({{"k", Value()}}), path, &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(contents(path), QByteArray("old"));
-        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Info.plist")});
+        QCOMPARE(entries(dir.path()), QStringList {QStringLiteral("Info.plist")});
     }
 };
 

@@ -119,7 +119,7 @@ private slots:
         QTest::newRow("16-byte integer one byte short") << probe(obj({0x14}) + QByteArray(15, '\0')) << none;
         QTest::newRow("real ending at the table") << probe(obj({0x23, 0x3F, 0xF8, 0, 0, 0, 0, 0, 0})) << Value(1.5);
         QTest::newRow("real one byte short") << probe(obj({0x23, 0x3F, 0xF8, 0, 0, 0, 0, 0})) << none;
-        QTest::newRow("date ending at the table") << probe(obj({0x33}) + QByteArray(8, '\0')) << Value(Date{0});
+        QTest::newRow("date ending at the table") << probe(obj({0x33}) + QByteArray(8, '\0')) << Value(Date {0});
         QTest::newRow("date one byte short") << probe(obj({0x33}) + QByteArray(7, '\0')) << none;
         QTest::newRow("uid ending at the table")
             << probe(obj({0x81, 0x01, 0x02})) << plisttest::dict({{"CF$UID", Value(258)}});
@@ -193,7 +193,8 @@ private slots:
         QTest::newRow("3-byte offsets") << withSizes(1, 3) << plisttest::array({yes});
         QTest::newRow("8-byte offsets") << withSizes(1, 8) << plisttest::array({yes});
         QTest::newRow("9-byte offsets") << withSizes(1, 9) << none;
-        QTest::newRow("256 objects named by one-byte references") << objectsWithOneByteRefs(256) << plisttest::array({yes});
+        QTest::newRow("256 objects named by one-byte references")
+            << objectsWithOneByteRefs(256) << plisttest::array({yes});
         QTest::newRow("257 objects for one-byte references") << objectsWithOneByteRefs(257) << none;
     }
 

@@ -77,7 +77,7 @@ private slots:
         d->set(u"umax"_s, Value::fromUnsigned(std::numeric_limits<quint64>::max()));
         d->set(u"real"_s, -0.0);
         d->set(u"tiny"_s, 5e-324);
-        d->set(u"date"_s, Date{123456.75});
+        d->set(u"date"_s, Date {123456.75});
         d->set(u"data"_s, Value::fromData(QByteArray("\0\1\2\xff", 4)));
         d->set(u"emoji é"_s, u"🔗 Link"_s);
         d->set(u"empty"_s, QString());
@@ -95,17 +95,14 @@ private slots:
         QTest::addColumn<bool>("unsignedValue");
         QTest::newRow("one byte is unsigned") << obj({0x10, 0xFF}) << qint64(255) << false;
         QTest::newRow("two bytes are unsigned") << obj({0x11, 0xFF, 0xFE}) << qint64(0xFFFE) << false;
-        QTest::newRow("four bytes are unsigned") << obj({0x12, 0xFF, 0xFF, 0xFF, 0xFF}) << qint64(0xFFFFFFFF)
-                                                 << false;
+        QTest::newRow("four bytes are unsigned") << obj({0x12, 0xFF, 0xFF, 0xFF, 0xFF}) << qint64(0xFFFFFFFF) << false;
         QTest::newRow("eight bytes are signed")
             << obj({0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}) << qint64(-2) << false;
         QTest::newRow("sixteen bytes, unsigned above INT64_MAX")
-            << obj({0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 1}) << qint64(0x8000000000000001ULL)
-            << true;
-        QTest::newRow("sixteen bytes, sign-extended negative")
-            << obj({0x14, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                    0xFB})
-            << qint64(-5) << false;
+            << obj({0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 1}) << qint64(0x8000000000000001ULL) << true;
+        QTest::newRow("sixteen bytes, sign-extended negative") << obj(
+            {0x14, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFB})
+                                                               << qint64(-5) << false;
     }
 
     void shouldReadIntegersAsCoreFoundationWritesThem()
@@ -113,7 +110,7 @@ private slots:
         QFETCH(QByteArray, object);
         QFETCH(qint64, expected);
         QFETCH(bool, unsignedValue);
-        const Value v = readBinary(Bplist{{object}}.bytes());
+        const Value v = readBinary(Bplist {{object}}.bytes());
         QVERIFY(v.isInteger());
         QCOMPARE(v.toInteger(), expected);
         QCOMPARE(v.isUnsignedInteger(), unsignedValue);
@@ -121,14 +118,14 @@ private slots:
 
     void shouldReadSinglePrecisionReals()
     {
-        const Value v = readBinary(Bplist{{obj({0x22, 0x3F, 0xC0, 0, 0})}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0x22, 0x3F, 0xC0, 0, 0})}}.bytes());
         QVERIFY(v.isReal());
         QCOMPARE(v.toReal(), 1.5);
     }
 
     void shouldReadUidAsCoreFoundationDictionary()
     {
-        const Value v = readBinary(Bplist{{obj({0x81, 0x01, 0x02})}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0x81, 0x01, 0x02})}}.bytes());
         QVERIFY(v.isDictionary());
         QCOMPARE(v.toDictionary()->size(), 1);
         QCOMPARE(v.toDictionary()->value(u"CF$UID").toInteger(), 0x102);
@@ -136,7 +133,7 @@ private slots:
 
     void shouldReadSetAsArray()
     {
-        const Value v = readBinary(Bplist{{obj({0xC2, 1, 2}), obj({0x10, 7}), obj({0x51, 'x'})}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0xC2, 1, 2}), obj({0x10, 7}), obj({0x51, 'x'})}}.bytes());
         QVERIFY(v.isArray());
         QCOMPARE(v.toArray()->size(), 2);
         QCOMPARE(v.toArray()->at(1).toString(), u"x"_s);
@@ -144,7 +141,7 @@ private slots:
 
     void shouldKeepUnpairedSurrogatesOfUtf16Strings()
     {
-        const Value v = readBinary(Bplist{{obj({0x62, 0xD8, 0x3D, 0x00, 0x41})}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0x62, 0xD8, 0x3D, 0x00, 0x41})}}.bytes());
         QVERIFY(v.isString());
         QCOMPARE(v.toString().size(), 2);
         QCOMPARE(v.toString().at(0).unicode(), char16_t(0xD83D));
@@ -154,14 +151,14 @@ private slots:
     void shouldReadLongCountsThatFollowTheMarker()
     {
         const QByteArray text(20, 'a');
-        const Value v = readBinary(Bplist{{obj({0x5F, 0x10, 20}) + text}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0x5F, 0x10, 20}) + text}}.bytes());
         QCOMPARE(v.toString(), QString::fromLatin1(text));
     }
 
     void shouldDecodeASharedContainerAsSeparateObjects()
     {
         // [inner, inner] where inner = ["x"]
-        const Value v = readBinary(Bplist{{obj({0xA2, 1, 1}), obj({0xA1, 2}), obj({0x51, 'x'})}}.bytes());
+        const Value v = readBinary(Bplist {{obj({0xA2, 1, 1}), obj({0xA1, 2}), obj({0x51, 'x'})}}.bytes());
         QVERIFY(v.isArray());
         const Value a = v.toArray()->at(0), b = v.toArray()->at(1);
         QVERIFY(contentEquals(a, b));
@@ -174,12 +171,12 @@ private slots:
         QTest::addColumn<bool>("utf16");
         QTest::addColumn<QStringList>("expectedKeys");
         QTest::addColumn<QList<int>>("expectedValues");
-        QTest::newRow("same key object") << QList<QVariant>{u"a"_s, u"b"_s, 0} << false
-                                         << QStringList{u"a"_s, u"b"_s} << QList<int>{2, 1};
-        QTest::newRow("equal key texts") << QList<QVariant>{u"a"_s, u"b"_s, u"b"_s} << false
-                                         << QStringList{u"a"_s, u"b"_s} << QList<int>{0, 2};
-        QTest::newRow("equal UTF-16 texts") << QList<QVariant>{u"ab"_s, u"ab"_s} << true
-                                            << QStringList{u"ab"_s} << QList<int>{1};
+        QTest::newRow("same key object") << QList<QVariant> {u"a"_s, u"b"_s, 0} << false << QStringList {u"a"_s, u"b"_s}
+                                         << QList<int> {2, 1};
+        QTest::newRow("equal key texts") << QList<QVariant> {u"a"_s, u"b"_s, u"b"_s} << false
+                                         << QStringList {u"a"_s, u"b"_s} << QList<int> {0, 2};
+        QTest::newRow("equal UTF-16 texts")
+            << QList<QVariant> {u"ab"_s, u"ab"_s} << true << QStringList {u"ab"_s} << QList<int> {1};
         QList<QVariant> many = distinctKeys(40);
         many.append(3);
         QStringList manyKeys;
@@ -269,7 +266,8 @@ private slots:
         for (int i = 0; i < kCount; ++i) {
             const QString want = i == 10 ? u'<' + expected[i] + u"-changed"_s : i == 11 ? QString() : expected[i];
             QCOMPARE(kept[i], want);
-            QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t *>(kept[i].utf16())), want); // zero-terminated where it ends
+            QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t *>(kept[i].utf16())),
+                want); // zero-terminated where it ends
         }
     }
 
@@ -320,7 +318,7 @@ private slots:
 
     void shouldReadEmptyStringsAsEmptyNotNull()
     {
-        const ArrayPtr a = readBinary(Bplist{{obj({0xA2, 1, 2}), obj({0x50}), obj({0x60})}}.bytes()).toArray();
+        const ArrayPtr a = readBinary(Bplist {{obj({0xA2, 1, 2}), obj({0x50}), obj({0x60})}}.bytes()).toArray();
         QVERIFY(a);
         for (const Value &v : *a) {
             QVERIFY(v.isString());
@@ -338,31 +336,31 @@ private slots:
     void shouldRefuseMalformedInput_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        const QByteArray good = Bplist{{obj({0xA1, 1}), obj({0x51, 'x'})}}.bytes();
+        const QByteArray good = Bplist {{obj({0xA1, 1}), obj({0x51, 'x'})}}.bytes();
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("header only") << QByteArray("bplist00");
         QTest::newRow("truncated trailer") << good.chopped(1);
         QTest::newRow("other version") << QByteArray(good).replace(0, 8, "bplist01");
 
-        Bplist p{{obj({0xA1, 1}), obj({0x51, 'x'})}};
+        Bplist p {{obj({0xA1, 1}), obj({0x51, 'x'})}};
         p.refSize = 0;
         QTest::newRow("ref size 0") << p.bytes();
         p.refSize = 9;
         QTest::newRow("ref size 9") << p.bytes();
-        p = Bplist{{obj({0xA1, 1}), obj({0x51, 'x'})}};
+        p = Bplist {{obj({0xA1, 1}), obj({0x51, 'x'})}};
         p.offsetSize = 0;
         QTest::newRow("offset size 0") << p.bytes();
-        p = Bplist{{obj({0x51, 'x'})}};
+        p = Bplist {{obj({0x51, 'x'})}};
         p.top = 1;
         QTest::newRow("top object past the count") << p.bytes();
-        p = Bplist{{obj({0x51, 'x'})}};
+        p = Bplist {{obj({0x51, 'x'})}};
         p.forcedCount = 0;
         QTest::newRow("no objects") << p.bytes();
         p.forcedCount = qint64(0x2000000000000000LL);
         QTest::newRow("count overflowing the offset table") << p.bytes();
         p.forcedCount = 300;
         QTest::newRow("count that one-byte refs cannot address") << p.bytes();
-        p = Bplist{{obj({0x51, 'x'})}};
+        p = Bplist {{obj({0x51, 'x'})}};
         p.forcedTableOffset = 4;
         QTest::newRow("offset table inside the header") << p.bytes();
         p.forcedTableOffset = qint64(0x7FFFFFFFFFFFFFF0LL);
@@ -374,32 +372,35 @@ private slots:
         badOffset[10] = 2;
         QTest::newRow("object offset inside the header") << badOffset;
 
-        QTest::newRow("ref past the count") << Bplist{{obj({0xA1, 5})}}.bytes();
-        QTest::newRow("array holding itself") << Bplist{{obj({0xA1, 0})}}.bytes();
-        QTest::newRow("indirect cycle")
-            << Bplist{{obj({0xA1, 1}), obj({0xD1, 2, 0}), obj({0x51, 'k'})}}.bytes();
-        QTest::newRow("array count larger than the file") << Bplist{{obj({0xAF, 0x13, 0x40, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
-        QTest::newRow("data count larger than the file") << Bplist{{obj({0x4F, 0x12, 0x7F, 0xFF, 0xFF, 0xFF})}}.bytes();
-        QTest::newRow("utf16 count larger than the file") << Bplist{{obj({0x6F, 0x11, 0xFF, 0xFF})}}.bytes();
-        QTest::newRow("dict count larger than the file") << Bplist{{obj({0xDF, 0x10, 0xFF})}}.bytes();
-        QTest::newRow("count with a non-integer marker") << Bplist{{obj({0x5F, 0x51, 'x'})}}.bytes();
-        QTest::newRow("count marker at the end") << Bplist{{obj({0x5F})}}.bytes();
-        QTest::newRow("integer cut short") << Bplist{{obj({0x13, 1, 2})}}.bytes();
-        QTest::newRow("32-byte integer") << Bplist{{obj({0x15}) + QByteArray(32, '\0')}}.bytes();
-        QTest::newRow("16-byte integer beyond 64 bits") << Bplist{{obj({0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
-        QTest::newRow("2-byte real") << Bplist{{obj({0x21, 0, 0})}}.bytes();
-        QTest::newRow("date with 4 bytes") << Bplist{{obj({0x32, 0, 0, 0, 0})}}.bytes();
-        QTest::newRow("date that is not a number") << Bplist{{obj({0x33, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF8})}}.bytes();
-        QTest::newRow("infinite date") << Bplist{{obj({0x33, 0x7F, 0xF0, 0, 0, 0, 0, 0, 0})}}.bytes();
-        QTest::newRow("null") << Bplist{{obj({0x00})}}.bytes();
-        QTest::newRow("fill") << Bplist{{obj({0x0F})}}.bytes();
-        QTest::newRow("unused marker") << Bplist{{obj({0x70})}}.bytes();
-        QTest::newRow("ordered set") << Bplist{{obj({0xB0})}}.bytes();
-        QTest::newRow("non-ascii byte in an ascii string") << Bplist{{obj({0x51, 0xE9})}}.bytes();
-        QTest::newRow("uid above 32 bits") << Bplist{{obj({0x84, 1, 0, 0, 0, 0})}}.bytes();
-        QTest::newRow("integer key") << Bplist{{obj({0xD1, 1, 1}), obj({0x10, 1})}}.bytes();
-        QTest::newRow("container key") << Bplist{{obj({0xD1, 1, 2}), obj({0xA0}), obj({0x10, 1})}}.bytes();
-        QTest::newRow("null inside an array") << Bplist{{obj({0xA1, 1}), obj({0x00})}}.bytes();
+        QTest::newRow("ref past the count") << Bplist {{obj({0xA1, 5})}}.bytes();
+        QTest::newRow("array holding itself") << Bplist {{obj({0xA1, 0})}}.bytes();
+        QTest::newRow("indirect cycle") << Bplist {{obj({0xA1, 1}), obj({0xD1, 2, 0}), obj({0x51, 'k'})}}.bytes();
+        QTest::newRow("array count larger than the file")
+            << Bplist {{obj({0xAF, 0x13, 0x40, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("data count larger than the file")
+            << Bplist {{obj({0x4F, 0x12, 0x7F, 0xFF, 0xFF, 0xFF})}}.bytes();
+        QTest::newRow("utf16 count larger than the file") << Bplist {{obj({0x6F, 0x11, 0xFF, 0xFF})}}.bytes();
+        QTest::newRow("dict count larger than the file") << Bplist {{obj({0xDF, 0x10, 0xFF})}}.bytes();
+        QTest::newRow("count with a non-integer marker") << Bplist {{obj({0x5F, 0x51, 'x'})}}.bytes();
+        QTest::newRow("count marker at the end") << Bplist {{obj({0x5F})}}.bytes();
+        QTest::newRow("integer cut short") << Bplist {{obj({0x13, 1, 2})}}.bytes();
+        QTest::newRow("32-byte integer") << Bplist {{obj({0x15}) + QByteArray(32, '\0')}}.bytes();
+        QTest::newRow("16-byte integer beyond 64 bits")
+            << Bplist {{obj({0x14, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("2-byte real") << Bplist {{obj({0x21, 0, 0})}}.bytes();
+        QTest::newRow("date with 4 bytes") << Bplist {{obj({0x32, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("date that is not a number")
+            << Bplist {{obj({0x33, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF8})}}.bytes();
+        QTest::newRow("infinite date") << Bplist {{obj({0x33, 0x7F, 0xF0, 0, 0, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("null") << Bplist {{obj({0x00})}}.bytes();
+        QTest::newRow("fill") << Bplist {{obj({0x0F})}}.bytes();
+        QTest::newRow("unused marker") << Bplist {{obj({0x70})}}.bytes();
+        QTest::newRow("ordered set") << Bplist {{obj({0xB0})}}.bytes();
+        QTest::newRow("non-ascii byte in an ascii string") << Bplist {{obj({0x51, 0xE9})}}.bytes();
+        QTest::newRow("uid above 32 bits") << Bplist {{obj({0x84, 1, 0, 0, 0, 0})}}.bytes();
+        QTest::newRow("integer key") << Bplist {{obj({0xD1, 1, 1}), obj({0x10, 1})}}.bytes();
+        QTest::newRow("container key") << Bplist {{obj({0xD1, 1, 2}), obj({0xA0}), obj({0x10, 1})}}.bytes();
+        QTest::newRow("null inside an array") << Bplist {{obj({0xA1, 1}), obj({0x00})}}.bytes();
         QTest::newRow("nesting too deep") << nestedArrays(kMaxDepth + 2);
 
         // Each array holds the next one twice: 2^40 values from 41 objects.

@@ -37,8 +37,8 @@ private slots:
         QTest::newRow("2^32") << Value(qint64(1) << 32) << QByteArray("\x13\x00\x00\x00\x01\x00\x00\x00\x00", 9);
         QTest::newRow("-1") << Value(-1) << QByteArray("\x13\xff\xff\xff\xff\xff\xff\xff\xff", 9);
         QTest::newRow("2^64-1") << Value::fromUnsigned(std::numeric_limits<quint64>::max())
-                                << QByteArray("\x14\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff",
-                                              17);
+                                << QByteArray(
+                                       "\x14\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff", 17);
     }
 
     void shouldWriteIntegersInTheFewestBytes()
@@ -50,7 +50,9 @@ private slots:
 
     void shouldWriteStringsAsAsciiOrUtf16()
     {
-        QCOMPARE(soleObject(writeBinary(Value(u"ab"_s))), "\x52" "ab"_ba);
+        QCOMPARE(soleObject(writeBinary(Value(u"ab"_s))),
+            "\x52"
+            "ab"_ba);
         QCOMPARE(soleObject(writeBinary(Value(u"é"_s))), QByteArray("\x61\x00\xe9", 3));
         QCOMPARE(soleObject(writeBinary(Value(QString(15, u'x')))), "\x5f\x10\x0f"_ba + QByteArray(15, 'x'));
     }

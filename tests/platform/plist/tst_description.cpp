@@ -64,7 +64,7 @@ private slots:
         QTest::newRow("real") << Value(0.1) << u"0.1"_s;
         QTest::newRow("negative zero") << Value(-0.0) << u"-0"_s;
         QTest::newRow("data") << Value::fromData(QByteArray("\x0f\xbd\x77\x77\x01", 5)) << u"<0fbd7777 01>"_s;
-        QTest::newRow("date") << Value(Date{0}) << u"2001-01-01 00:00:00 +0000"_s;
+        QTest::newRow("date") << Value(Date {0}) << u"2001-01-01 00:00:00 +0000"_s;
         QTest::newRow("string on its own is bare") << Value(u"a b"_s) << u"a b"_s;
     }
 

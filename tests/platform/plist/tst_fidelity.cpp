@@ -28,7 +28,7 @@ PythonRun runPython(const QString &python, const QStringList &arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(python, QStringList{kScript} + arguments);
+    process.start(python, QStringList {kScript} + arguments);
     PythonRun run;
     run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
     run.exitCode = process.exitCode();

@@ -22,11 +22,11 @@ private slots:
         d->set(u"a"_s, 2);
         d->set(u"c"_s, 3);
         d->set(u"a"_s, 20);
-        QCOMPARE(d->keys(), (QStringList{u"b"_s, u"a"_s, u"c"_s}));
+        QCOMPARE(d->keys(), (QStringList {u"b"_s, u"a"_s, u"c"_s}));
         QCOMPARE(d->value(u"a").toInteger(), 20);
         QVERIFY(d->remove(u"b"));
         QVERIFY(!d->remove(u"b"));
-        QCOMPARE(d->keys(), (QStringList{u"a"_s, u"c"_s}));
+        QCOMPARE(d->keys(), (QStringList {u"a"_s, u"c"_s}));
         QVERIFY(d->value(u"missing").isNone());
     }
 
@@ -112,8 +112,7 @@ private slots:
         const Value small = Value::fromUnsigned(5);
         QVERIFY(!small.isUnsignedInteger());
         QVERIFY(contentEquals(small, Value(5)));
-        QVERIFY(contentEquals(Value(std::numeric_limits<qint64>::min()),
-                              Value(std::numeric_limits<qint64>::min())));
+        QVERIFY(contentEquals(Value(std::numeric_limits<qint64>::min()), Value(std::numeric_limits<qint64>::min())));
     }
 
     void contentEqualsShouldTellTypesApart()
@@ -143,7 +142,7 @@ private slots:
         inner->set(u"default"_s, u"Title"_s);
         DictionaryPtr entry = Dictionary::create();
         entry->set(u"NSMenuItem"_s, inner);
-        entry->set(u"when"_s, Date{12.5});
+        entry->set(u"when"_s, Date {12.5});
         ArrayPtr list = Array::create();
         list->append(entry);
 
@@ -172,10 +171,10 @@ private slots:
     void datesShouldConvertAroundTheReferenceDate()
     {
         const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-        QCOMPARE(Date{0}.toDateTime(), reference);
-        QCOMPARE(Date{-86400}.toDateTime(), reference.addDays(-1));
+        QCOMPARE(Date {0}.toDateTime(), reference);
+        QCOMPARE(Date {-86400}.toDateTime(), reference.addDays(-1));
         QCOMPARE(Date::fromDateTime(reference.addSecs(90)).secondsSinceReferenceDate, 90.0);
-        QVERIFY(!Date{1e300}.toDateTime().isValid());
+        QVERIFY(!Date {1e300}.toDateTime().isValid());
     }
 
     void typedAccessShouldAnswerEmptyForOtherTypes()

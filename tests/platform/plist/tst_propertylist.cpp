@@ -18,8 +18,8 @@ const QString kXml = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist versio
 
 QByteArray utf16(const QString &s, bool bigEndian)
 {
-    QStringEncoder encoder(bigEndian ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE,
-                           QStringEncoder::Flag::WriteBom);
+    QStringEncoder encoder(
+        bigEndian ? QStringEncoder::Utf16BE : QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     return encoder.encode(s);
 }
 
@@ -50,7 +50,7 @@ private slots:
         QTemporaryDir dir;
         const QByteArray longer(5000, 'L');
         const QByteArray shorter = "short";
-        for (const auto &[name, bytes] : {std::pair{u"long"_s, longer}, std::pair{u"short"_s, shorter}}) {
+        for (const auto &[name, bytes] : {std::pair {u"long"_s, longer}, std::pair {u"short"_s, shorter}}) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         }
@@ -80,8 +80,8 @@ private slots:
         QTest::newRow("xml starting with a doctype")
             << "<!DOCTYPE plist SYSTEM \"x\"><plist><dict><key>k</key><string>v</string></dict></plist>"_ba << xml
             << u"v"_s;
-        QTest::newRow("xml starting with plist") << "<plist><dict><key>k</key><string>v</string></dict></plist>"_ba
-                                                 << xml << u"v"_s;
+        QTest::newRow("xml starting with plist")
+            << "<plist><dict><key>k</key><string>v</string></dict></plist>"_ba << xml << u"v"_s;
         QTest::newRow("utf-16le xml") << utf16(kXml, false) << xml << u"é🔗"_s;
         QTest::newRow("utf-16be xml declaring utf-8") << utf16(kXml, true) << xml << u"é🔗"_s;
         QTest::newRow("utf-16le xml declaring utf-16")

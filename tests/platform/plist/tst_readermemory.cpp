@@ -43,7 +43,7 @@ long allowanceKiB(qsizetype inputSize)
 
 long peakKiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -73,9 +73,9 @@ bool readInChild(const QByteArray &bytes, Outcome *outcome)
                     pages = 0;
                 std::fclose(statm);
             }
-            const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE))
-                + rlim_t(4) * rlim_t(allowanceKiB(bytes.size())) * 1024;
-            const rlimit addressSpace{limit, limit};
+            const rlim_t limit
+                = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(4) * rlim_t(allowanceKiB(bytes.size())) * 1024;
+            const rlimit addressSpace {limit, limit};
             setrlimit(RLIMIT_AS, &addressSpace);
         }
         Outcome result;
@@ -96,8 +96,7 @@ bool readInChild(const QByteArray &bytes, Outcome *outcome)
     while (got < 0 && errno == EINTR);
     ::close(fds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     return got == ssize_t(sizeof *outcome) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -141,7 +140,6 @@ QByteArray repeated(const QByteArray &head, const QByteArray &item, const QByteA
     return head + item.repeated(itemsThatFit(head, item, tail, size)) + tail;
 }
 
-
 } // namespace
 
 class TestReaderMemory : public QObject {
@@ -177,10 +175,10 @@ private slots:
         QCOMPARE(outcome.arraySize, arraySize);
         const long allowance = allowanceKiB(bytes.size());
         QVERIFY2(outcome.growthKiB <= allowance,
-                 qPrintable(QStringLiteral("%1 KiB for %2 input bytes; at most %3 KiB allowed")
-                                .arg(outcome.growthKiB)
-                                .arg(bytes.size())
-                                .arg(allowance)));
+            qPrintable(QStringLiteral("%1 KiB for %2 input bytes; at most %3 KiB allowed")
+                           .arg(outcome.growthKiB)
+                           .arg(bytes.size())
+                           .arg(allowance)));
     }
 };
 

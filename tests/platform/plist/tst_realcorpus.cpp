@@ -86,19 +86,17 @@ private slots:
             << u"🔗 Make Symbolic Link"_s;
         QTest::newRow("utf-16be with bom") << u"JackieXie168__skim/fr.lproj__ServicesMenu.strings"_s
                                            << u"Open URL in Skim"_s << u"Ouvrir l’URL avec Skim"_s;
-        QTest::newRow("utf-16le with bom, cyrillic")
-            << u"JackieXie168__skim/ru.lproj__ServicesMenu.strings"_s << u"Open File in Skim"_s
-            << u"Открыть файл в Skim"_s;
+        QTest::newRow("utf-16le with bom, cyrillic") << u"JackieXie168__skim/ru.lproj__ServicesMenu.strings"_s
+                                                     << u"Open File in Skim"_s << u"Открыть файл в Skim"_s;
         QTest::newRow("escaped quotes and backslashes")
-            << u"MaddTheSane__LaTexIt/en.lproj__ServicesMenu.strings"_s
-            << u"LaTeXiT/Typeset LaTeX Maths eqnarray"_s
+            << u"MaddTheSane__LaTexIt/en.lproj__ServicesMenu.strings"_s << u"LaTeXiT/Typeset LaTeX Maths eqnarray"_s
             << u"LaTeXiT/\"Eqnarray\" Latexisation (\\begin{eqnarray*}…\\end{eqnarray*})"_s;
         QTest::newRow("no spaces around the equals sign")
             << u"MaddTheSane__LaTexIt/en.lproj__ServicesMenu.strings"_s << u"SERVICE_DESCRIPTION_EQNARRAY"_s
             << u"“Eqnarray” Latexisation (\\begin{eqnarray*}…\\end{eqnarray*})"_s;
         QTest::newRow("values that differ from the keys")
-            << u"iamleeg__NewBean/en.lproj__ServicesMenu.strings"_s
-            << u"Bean/HTML Snippit with Styles from Selection"_s << u"Bean/HTML+CSS Snippit from Selection"_s;
+            << u"iamleeg__NewBean/en.lproj__ServicesMenu.strings"_s << u"Bean/HTML Snippit with Styles from Selection"_s
+            << u"Bean/HTML+CSS Snippit from Selection"_s;
         QTest::newRow("unquoted identifier key") << u"Blady-Com__Tempodo-Localization/en.lproj__ServicesMenu.strings"_s
                                                  << u"TMCreateTaskString"_s << u"Create Task in Tempodo"_s;
         QTest::newRow("unquoted keys, utf-8") << u"ImageOptim__ImageOptim/imageoptim__ja.lproj__InfoPlist.strings"_s
@@ -110,15 +108,16 @@ private slots:
         QTest::newRow("line comments") << u"coteditor__CotEditor/CotEditor__de.lproj__ServicesMenu.strings"_s
                                        << u"Open File in CotEditor"_s << u"Datei in CotEditor öffnen"_s;
         QTest::newRow("utf-8 with bom") << u"ararog__ITranslate/pt.lproj__ServicesMenu.strings"_s
-                                        << u"ITranslate/English To Portuguese"_s << u"ITranslate/Inglês para Português"_s;
+                                        << u"ITranslate/English To Portuguese"_s
+                                        << u"ITranslate/Inglês para Português"_s;
         QTest::newRow("utf-8 with bom, no spaces") << u"tkurita__QuickDMG/en.lproj__ServicesMenu.strings"_s
                                                    << u"Create Disk Image"_s << u"Create Disk Image"_s;
         QTest::newRow("comments and format specifiers")
             << u"jtbandes__delete-immediately/English.lproj__Localizable.strings"_s << u"CONFIRM_DELETE_SINGLE"_s
             << u"Are you sure you want to immediately delete “%@”?"_s;
-        QTest::newRow("xml in a strings file") << u"jjgod__TextEditPlus/English.lproj__ServicesMenu.strings"_s
-                                               << u"Open Selected File in TextEdit"_s
-                                               << u"Open Selected File in TextEdit"_s;
+        QTest::newRow("xml in a strings file")
+            << u"jjgod__TextEditPlus/English.lproj__ServicesMenu.strings"_s << u"Open Selected File in TextEdit"_s
+            << u"Open Selected File in TextEdit"_s;
         QTest::newRow("utf-16be xml declaring utf-8")
             << u"tempelmann__TextEdit/English.lproj__ServicesMenu.strings"_s << u"Open Selected File in TextEdit"_s
             << u"Open Selected File in TextEdit"_s;
@@ -136,7 +135,8 @@ private slots:
 
     void shouldKeepInfoPlistValues()
     {
-        const Value v = readFile(corpusFolder() + u"/CommanderPho__symboliclinker/PhoSymbolicLinkerService-Info.plist"_s);
+        const Value v
+            = readFile(corpusFolder() + u"/CommanderPho__symboliclinker/PhoSymbolicLinkerService-Info.plist"_s);
         const ArrayPtr services = v.toDictionary() ? v.toDictionary()->value(u"NSServices").toArray() : nullptr;
         QVERIFY(services);
         QCOMPARE(services->size(), 2);

@@ -102,7 +102,7 @@ private slots:
         QVERIFY(blocks.sameText(0, 1));
         QVERIFY(!blocks.sameText(0, 2));
         QCOMPARE(blocks.asciiString("plain ASCII, longer than sixteen bytes"),
-                 QStringLiteral("plain ASCII, longer than sixteen bytes"));
+            QStringLiteral("plain ASCII, longer than sixteen bytes"));
         QVERIFY(blocks.asciiString("caf\xc3\xa9").isNull());
         QVERIFY(blocks.asciiString("").isNull());
     }

@@ -25,8 +25,7 @@ QByteArray document(const QByteArray &body)
 
 QByteArray nested(int depth)
 {
-    return document(QByteArray("<array>").repeated(depth) + "<true/>"
-                    + QByteArray("</array>").repeated(depth));
+    return document(QByteArray("<array>").repeated(depth) + "<true/>" + QByteArray("</array>").repeated(depth));
 }
 
 Value readCorpusFile(const QString &relativePath)
@@ -71,8 +70,8 @@ private slots:
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<Value>("expected");
 
-        QTest::newRow("dictionary with a string") << document("<dict><key>a</key><string>b</string></dict>")
-                                                  << dict({{"a", str("b")}});
+        QTest::newRow("dictionary with a string")
+            << document("<dict><key>a</key><string>b</string></dict>") << dict({{"a", str("b")}});
         QTest::newRow("old doctype and version 0.9")
             << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE plist SYSTEM "
                           "\"file://localhost/System/Library/DTDs/PropertyList.dtd\">\n"
@@ -83,8 +82,7 @@ private slots:
                           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\"><plist><true/></plist>")
             << Value(true);
         QTest::newRow("no declaration") << QByteArray("<plist><integer>1</integer></plist>") << Value(1);
-        QTest::newRow("no plist element") << QByteArray("<dict><key>k</key><false/></dict>")
-                                          << dict({{"k", false}});
+        QTest::newRow("no plist element") << QByteArray("<dict><key>k</key><false/></dict>") << dict({{"k", false}});
         QTest::newRow("comment before the declaration")
             << QByteArray("<!-- licence -->\n\n<?xml version=\"1.0\"?>\n<plist><array/></plist>") << array({});
         QTest::newRow("comment hiding a dictionary")
@@ -93,31 +91,30 @@ private slots:
         QTest::newRow("comment between key and value")
             << document("<dict><key>k</key><!-- c --><string>v</string></dict>") << dict({{"k", str("v")}});
         QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf<plist><string/></plist>") << str("");
-        QTest::newRow("empty forms")
-            << document("<array><dict/><dict></dict><dict>\n</dict><array/><array></array><string/>"
-                        "<string></string><data/><data></data></array>")
-            << array({dict({}), dict({}), dict({}), array({}), array({}), str(""), str(""), data(""), data("")});
+        QTest::newRow("empty forms") << document(
+            "<array><dict/><dict></dict><dict>\n</dict><array/><array></array><string/>"
+            "<string></string><data/><data></data></array>")
+                                     << array({dict({}), dict({}), dict({}), array({}), array({}), str(""), str(""),
+                                            data(""), data("")});
         QTest::newRow("empty key") << document("<dict><key/><true/></dict>") << dict({{"", true}});
         QTest::newRow("attributes and spaces in tags")
             << document("<string xml:space='preserve' >a</string >") << str("a");
-        QTest::newRow("whatever follows the root ignored") << document("<true/>") + "x</dict><plist>"
-                                                           << Value(true);
+        QTest::newRow("whatever follows the root ignored") << document("<true/>") + "x</dict><plist>" << Value(true);
         QTest::newRow("key order kept") << document("<dict><key>z</key><true/><key>a</key><false/></dict>")
                                         << dict({{"z", true}, {"a", false}});
-        QTest::newRow("duplicate key: last value, first place")
-            << document("<dict><key>a</key><integer>1</integer><key>b</key><integer>2</integer>"
-                        "<key>a</key><integer>3</integer></dict>")
-            << dict({{"a", 3}, {"b", 2}});
+        QTest::newRow("duplicate key: last value, first place") << document(
+            "<dict><key>a</key><integer>1</integer><key>b</key><integer>2</integer>"
+            "<key>a</key><integer>3</integer></dict>") << dict({{"a", 3}, {"b", 2}});
 
         QTest::newRow("decimal integer") << document("<integer>42</integer>") << Value(42);
         QTest::newRow("negative integer") << document("<integer>-17</integer>") << Value(-17);
         QTest::newRow("integer with plus and spaces") << document("<integer> +5\n</integer>") << Value(5);
         QTest::newRow("hex integer") << document("<integer>0x1F</integer>") << Value(31);
         QTest::newRow("negative hex integer") << document("<integer>-0X10</integer>") << Value(-16);
-        QTest::newRow("smallest integer") << document("<integer>-9223372036854775808</integer>")
-                                          << Value(std::numeric_limits<qint64>::min());
-        QTest::newRow("largest signed integer") << document("<integer>9223372036854775807</integer>")
-                                                << Value(std::numeric_limits<qint64>::max());
+        QTest::newRow("smallest integer")
+            << document("<integer>-9223372036854775808</integer>") << Value(std::numeric_limits<qint64>::min());
+        QTest::newRow("largest signed integer")
+            << document("<integer>9223372036854775807</integer>") << Value(std::numeric_limits<qint64>::max());
         QTest::newRow("largest unsigned integer") << document("<integer>18446744073709551615</integer>")
                                                   << Value::fromUnsigned(std::numeric_limits<quint64>::max());
 
@@ -132,21 +129,18 @@ private slots:
 
         QTest::newRow("booleans") << document("<array><true/><false/><true></true><false> </false></array>")
                                   << array({true, false, true, false});
-        QTest::newRow("reference date") << document("<date>2001-01-01T00:00:00Z</date>") << Value(Date{0});
-        QTest::newRow("Unix epoch") << document("<date>1970-01-01T00:00:00Z</date>")
-                                    << Value(Date{-978307200});
-        QTest::newRow("leap day") << document("<date>2024-02-29T12:34:56Z</date>")
-                                  << Value(Date{730902896});
-        QTest::newRow("year before 1") << document("<date>-001-12-31T23:59:59Z</date>")
-                                       << Value(Date{-63145526401.0});
+        QTest::newRow("reference date") << document("<date>2001-01-01T00:00:00Z</date>") << Value(Date {0});
+        QTest::newRow("Unix epoch") << document("<date>1970-01-01T00:00:00Z</date>") << Value(Date {-978307200});
+        QTest::newRow("leap day") << document("<date>2024-02-29T12:34:56Z</date>") << Value(Date {730902896});
+        QTest::newRow("year before 1") << document("<date>-001-12-31T23:59:59Z</date>") << Value(Date {-63145526401.0});
         QTest::newRow("data with white space") << document("<data>\n\tSGVs\n\tbG8=\n</data>") << data("Hello");
-        QTest::newRow("data skipping what is not base64") << document("<data>SGVs*bG\xc3\xa9" "8=</data>")
+        QTest::newRow("data skipping what is not base64") << document("<data>SGVs*bG\xc3\xa9"
+                                                                      "8=</data>")
                                                           << data("Hello");
         QTest::newRow("data with an incomplete last group") << document("<data>SGVsbA</data>") << data("Hel");
         QTest::newRow("data with text after padding") << document("<data>SG==SG</data>") << data("H");
 
-        QTest::newRow("predefined entities") << document("<string>&lt;&amp;&gt;&quot;&apos;</string>")
-                                             << str("<&>\"'");
+        QTest::newRow("predefined entities") << document("<string>&lt;&amp;&gt;&quot;&apos;</string>") << str("<&>\"'");
         QTest::newRow("character references") << document("<string>&#65;&#x20AC;&#x1F600;</string>")
                                               << Value(QStringLiteral("A\u20ac") + QString::fromUcs4(U"\U0001F600"));
         QTest::newRow("references at the edges of the surrogates and of Unicode")
@@ -154,16 +148,15 @@ private slots:
             << Value(QStringLiteral("\u0001\ud7ff\ue000") + QString::fromUcs4(U"\U0010FFFF"));
         QTest::newRow("longest reference") << document("<string>&#00000000065;</string>") << str("A");
         QTest::newRow("CDATA") << document("<string>a<![CDATA[<b>&amp;]]>c</string>") << str("a<b>&amp;c");
-        QTest::newRow("white space kept in strings") << document("<string>  a \n\tb\r\n </string>")
-                                                     << str("  a \n\tb\r\n ");
+        QTest::newRow("white space kept in strings")
+            << document("<string>  a \n\tb\r\n </string>") << str("  a \n\tb\r\n ");
         QTest::newRow("raw control byte") << document("<string>\x1b</string>") << str("\x1b");
         QTest::newRow("non-ASCII text") << document("<string>\xce\xb2 \xc2\xa9 \xe2\x8e\x8b</string>")
                                         << str("\xce\xb2 \xc2\xa9 \xe2\x8e\x8b");
         plist::DictionaryPtr marked = plist::Dictionary::create();
         marked->set(QChar(0xfeff) + QStringLiteral("k"), QChar(0xfeff) + QStringLiteral("v"));
         QTest::newRow("byte-order mark starting a string and a key")
-            << document("<dict><key>\xef\xbb\xbfk</key><string>\xef\xbb\xbfv</string></dict>")
-            << Value(marked);
+            << document("<dict><key>\xef\xbb\xbfk</key><string>\xef\xbb\xbfv</string></dict>") << Value(marked);
     }
 
     void shouldReadWellFormedInput()
@@ -303,15 +296,16 @@ private slots:
 
         const QString quicksilver2007
             = QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist@c9993d7f");
-        const QString quicksilver = QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist");
+        const QString quicksilver
+            = QStringLiteral("quicksilver__Quicksilver/Quicksilver__PropertyLists__Quicksilver-Info.plist");
         const QString carbonEmacs = QStringLiteral("remacs__remacs/mac__Emacs.app__Contents__Info.plist@62c118f5");
 
-        QTest::newRow("raw ESC key equivalent") << quicksilver2007 << QStringLiteral("NSServices/0/NSKeyEquivalent/default")
-                                                << str("\x1b");
-        QTest::newRow("empty key equivalent") << quicksilver2007 << QStringLiteral("NSServices/1/NSKeyEquivalent/default")
-                                              << str("");
-        QTest::newRow("escape symbol key equivalent") << quicksilver << QStringLiteral("NSServices/0/NSKeyEquivalent/default")
-                                                      << str("\xe2\x8e\x8b");
+        QTest::newRow("raw ESC key equivalent")
+            << quicksilver2007 << QStringLiteral("NSServices/0/NSKeyEquivalent/default") << str("\x1b");
+        QTest::newRow("empty key equivalent")
+            << quicksilver2007 << QStringLiteral("NSServices/1/NSKeyEquivalent/default") << str("");
+        QTest::newRow("escape symbol key equivalent")
+            << quicksilver << QStringLiteral("NSServices/0/NSKeyEquivalent/default") << str("\xe2\x8e\x8b");
         QTest::newRow("apostrophe entities") << quicksilver << QStringLiteral("NSCalendarsUsageDescription")
                                              << str("Create events directly from Quicksilver (only used when the "
                                                     "'Calendar' plugin is enabled)");
@@ -321,11 +315,12 @@ private slots:
             << carbonEmacs << QStringLiteral("NSServices/0/NSReturnTypes") << array({});
         QTest::newRow("real") << QStringLiteral("scrod__nv/Info.plist") << QStringLiteral("SUScheduledCheckInterval")
                               << Value(345600.0);
-        QTest::newRow("integer timeout") << QStringLiteral("sveinbjornt__Platypus/ScriptExec__Resources__ScriptExec-Info.plist")
+        QTest::newRow("integer timeout") << QStringLiteral(
+            "sveinbjornt__Platypus/ScriptExec__Resources__ScriptExec-Info.plist")
                                          << QStringLiteral("NSServices/0/NSTimeout") << Value(3000);
-        QTest::newRow("multi-line string") << QStringLiteral("tempelmann__TextEdit/Info-TextEdit.plist")
-                                           << QStringLiteral("NSHumanReadableCopyright")
-                                           << str("Copyright \xc2\xa9 1995-2013, Apple Inc.\nAll rights reserved.");
+        QTest::newRow("multi-line string")
+            << QStringLiteral("tempelmann__TextEdit/Info-TextEdit.plist") << QStringLiteral("NSHumanReadableCopyright")
+            << str("Copyright \xc2\xa9 1995-2013, Apple Inc.\nAll rights reserved.");
         QTest::newRow("comment before the declaration")
             << QStringLiteral("remacs__remacs/mac__Emacs.app__Contents__Info.plist@3187ea63")
             << QStringLiteral("CFBundleDevelopmentRegion") << str("English");

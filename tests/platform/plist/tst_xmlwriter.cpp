@@ -41,9 +41,8 @@ class TestXmlWriter : public QObject {
 private slots:
     void shouldWriteTheMacLayout()
     {
-        const Value v = dict({{"b", array({str("x"), 1, true})},
-                              {"a", dict({{"empty", dict({})}, {"list", array({})}})},
-                              {"B", false}});
+        const Value v = dict(
+            {{"b", array({str("x"), 1, true})}, {"a", dict({{"empty", dict({})}, {"list", array({})}})}, {"B", false}});
         const QByteArray expected = kHeader
             + "<dict>\n"
               "\t<key>B</key>\n"
@@ -71,9 +70,9 @@ private slots:
         // U+1F600 is written as the surrogates D83D DE00, so it sorts before U+FF21.
         const Value v = dict({{"\xf0\x9f\x98\x80", 1}, {"\xef\xbc\xa1", 2}, {"z", 3}, {"Z", 4}});
         QCOMPARE(body(writeXml(v)),
-                 QByteArray("<dict>\n\t<key>Z</key>\n\t<integer>4</integer>\n\t<key>z</key>\n\t<integer>3</integer>\n"
-                            "\t<key>\xf0\x9f\x98\x80</key>\n\t<integer>1</integer>\n"
-                            "\t<key>\xef\xbc\xa1</key>\n\t<integer>2</integer>\n</dict>\n"));
+            QByteArray("<dict>\n\t<key>Z</key>\n\t<integer>4</integer>\n\t<key>z</key>\n\t<integer>3</integer>\n"
+                       "\t<key>\xf0\x9f\x98\x80</key>\n\t<integer>1</integer>\n"
+                       "\t<key>\xef\xbc\xa1</key>\n\t<integer>2</integer>\n</dict>\n"));
     }
 
     void shouldWriteScalars_data()
@@ -83,11 +82,11 @@ private slots:
 
         QTest::newRow("escaped markup") << str("a<b>&\"'c") << QByteArray("<string>a&lt;b&gt;&amp;\"'c</string>\n");
         QTest::newRow("empty string") << str("") << QByteArray("<string></string>\n");
-        QTest::newRow("control characters as they are") << str("\x1b\t\r\n")
-                                                        << QByteArray("<string>\x1b\t\r\n</string>\n");
+        QTest::newRow("control characters as they are")
+            << str("\x1b\t\r\n") << QByteArray("<string>\x1b\t\r\n</string>\n");
         QTest::newRow("non-BMP text") << str("\xf0\x9f\x94\x97") << QByteArray("<string>\xf0\x9f\x94\x97</string>\n");
-        QTest::newRow("negative integer") << Value(std::numeric_limits<qint64>::min())
-                                          << QByteArray("<integer>-9223372036854775808</integer>\n");
+        QTest::newRow("negative integer")
+            << Value(std::numeric_limits<qint64>::min()) << QByteArray("<integer>-9223372036854775808</integer>\n");
         QTest::newRow("unsigned integer") << Value::fromUnsigned(std::numeric_limits<quint64>::max())
                                           << QByteArray("<integer>18446744073709551615</integer>\n");
         QTest::newRow("whole real") << Value(345600.0) << QByteArray("<real>345600</real>\n");
@@ -98,13 +97,13 @@ private slots:
                                   << QByteArray("<real>+infinity</real>\n");
         QTest::newRow("minus infinity") << Value(-std::numeric_limits<double>::infinity())
                                         << QByteArray("<real>-infinity</real>\n");
-        QTest::newRow("reference date") << Value(Date{0}) << QByteArray("<date>2001-01-01T00:00:00Z</date>\n");
-        QTest::newRow("date truncated to the second") << Value(Date{730902896.75})
-                                                      << QByteArray("<date>2024-02-29T12:34:56Z</date>\n");
-        QTest::newRow("date before the reference date") << Value(Date{-0.5})
-                                                        << QByteArray("<date>2000-12-31T23:59:59Z</date>\n");
-        QTest::newRow("date before year 1") << Value(Date{-63145526401.0})
-                                            << QByteArray("<date>-001-12-31T23:59:59Z</date>\n");
+        QTest::newRow("reference date") << Value(Date {0}) << QByteArray("<date>2001-01-01T00:00:00Z</date>\n");
+        QTest::newRow("date truncated to the second")
+            << Value(Date {730902896.75}) << QByteArray("<date>2024-02-29T12:34:56Z</date>\n");
+        QTest::newRow("date before the reference date")
+            << Value(Date {-0.5}) << QByteArray("<date>2000-12-31T23:59:59Z</date>\n");
+        QTest::newRow("date before year 1")
+            << Value(Date {-63145526401.0}) << QByteArray("<date>-001-12-31T23:59:59Z</date>\n");
         QTest::newRow("empty data") << data("") << QByteArray("<data>\n</data>\n");
         QTest::newRow("short data") << data("Hello") << QByteArray("<data>\nSGVsbG8=\n</data>\n");
     }
@@ -160,7 +159,7 @@ private slots:
         QTest::newRow("none") << Value();
         QTest::newRow("none in an array") << array({1, Value()});
         QTest::newRow("none in a dictionary") << dict({{"k", Value()}});
-        QTest::newRow("date that is not finite") << Value(Date{std::nan("")});
+        QTest::newRow("date that is not finite") << Value(Date {std::nan("")});
 
         ArrayPtr cycle = Array::create();
         cycle->append(cycle);
@@ -180,15 +179,10 @@ private slots:
         QTest::addColumn<Value>("value");
 
         QTest::newRow("every scalar type")
-            << dict({{"s", str("a & b <c>")},
-                     {"i", Value(std::numeric_limits<qint64>::min())},
-                     {"u", Value::fromUnsigned(std::numeric_limits<quint64>::max())},
-                     {"r", Value(0.30000000000000004)},
-                     {"tiny", Value(5e-324)},
-                     {"nan", Value(std::nan(""))},
-                     {"t", true},
-                     {"d", Value(Date{123456789})},
-                     {"data", Value::fromData(bytesCounting(100))}});
+            << dict({{"s", str("a & b <c>")}, {"i", Value(std::numeric_limits<qint64>::min())},
+                   {"u", Value::fromUnsigned(std::numeric_limits<quint64>::max())}, {"r", Value(0.30000000000000004)},
+                   {"tiny", Value(5e-324)}, {"nan", Value(std::nan(""))}, {"t", true}, {"d", Value(Date {123456789})},
+                   {"data", Value::fromData(bytesCounting(100))}});
         QTest::newRow("control characters")
             << array({str("\x01\x1b\x7f"), str("\r\n"), str(" lead and trail "), Value(QString(QChar(0)) + u'a')});
         QTest::newRow("text that looks like markup") << str("]]> <![CDATA[ &amp; <!-- -->");

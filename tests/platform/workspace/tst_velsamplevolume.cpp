@@ -59,15 +59,12 @@ private slots:
     void namesShouldReadAsInTheFileBrowser()
     {
         QCOMPARE(VelComponentsToDisplayForPath(m_root + u"/Applications/Tool 2.5.app"_s),
-                 (QStringList{ u"Macintosh HD"_s, u"Applications"_s, u"Tool 2.5"_s }));
+            (QStringList {u"Macintosh HD"_s, u"Applications"_s, u"Tool 2.5"_s}));
         QCOMPARE(VelComponentsToDisplayForPath(m_root + u"/Volumes/Backup/Applications/OldMail.app"_s),
-                 (QStringList{ u"Backup"_s, u"Applications"_s, u"OldMail"_s }));
+            (QStringList {u"Backup"_s, u"Applications"_s, u"OldMail"_s}));
     }
 
-    void systemVersionShouldComeFromTheVolume()
-    {
-        QCOMPARE(VelLookUpSystemVersion(), std::optional<unsigned>(0x1058));
-    }
+    void systemVersionShouldComeFromTheVolume() { QCOMPARE(VelLookUpSystemVersion(), std::optional<unsigned>(0x1058)); }
 };
 
 QTEST_GUILESS_MAIN(TestVelSampleVolume)

@@ -59,10 +59,7 @@ private slots:
         QCOMPARE(VelWorkspace::isFilePackageAtPath(path), isPackage);
     }
 
-    void missingPathShouldBeNoPackage()
-    {
-        QVERIFY(!VelWorkspace::isFilePackageAtPath(u"/nonexistent/Missing.app"_s));
-    }
+    void missingPathShouldBeNoPackage() { QVERIFY(!VelWorkspace::isFilePackageAtPath(u"/nonexistent/Missing.app"_s)); }
 
     void aliasTest_data()
     {

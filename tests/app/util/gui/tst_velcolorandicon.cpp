@@ -14,8 +14,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool makeBundleWithIcon(const QString &path, const QString &iconFile, const QString &fileOnDisk,
-    const QByteArray &format)
+bool makeBundleWithIcon(
+    const QString &path, const QString &iconFile, const QString &fileOnDisk, const QByteArray &format)
 {
     plist::DictionaryPtr info = plist::Dictionary::create();
     info->set(u"CFBundleIconFile"_s, iconFile);
@@ -52,9 +52,7 @@ private slots:
         QFETCH(QColor, color);
         VelUserDefaults defaults(u"com.example.Colors"_s);
         setColorForKey(defaults, color, u"VelOrbUpdateCheckerStatusColor"_s);
-        QCOMPARE(colorForKey(
-                     VelUserDefaults(u"com.example.Colors"_s), u"VelOrbUpdateCheckerStatusColor"_s),
-            color);
+        QCOMPARE(colorForKey(VelUserDefaults(u"com.example.Colors"_s), u"VelOrbUpdateCheckerStatusColor"_s), color);
     }
 
     void invalidColorShouldStoreNothing()
@@ -72,10 +70,8 @@ private slots:
         QVERIFY(!colorForKey(defaults, u"Text"_s).isValid());
         plist::DictionaryPtr wrong = plist::Dictionary::create();
         wrong->set(u"VelColor"_s,
-            plist::Array::create(
-                { plist::Value(1), plist::Value(70000), plist::Value(0), plist::Value(0) }));
-        QVERIFY(defaults.setObject(
-            plist::Value::fromData(plist::writeBinary(plist::Value(wrong))), u"OutOfRange"_s));
+            plist::Array::create({plist::Value(1), plist::Value(70000), plist::Value(0), plist::Value(0)}));
+        QVERIFY(defaults.setObject(plist::Value::fromData(plist::writeBinary(plist::Value(wrong))), u"OutOfRange"_s));
         QVERIFY(!colorForKey(defaults, u"OutOfRange"_s).isValid());
     }
 
@@ -117,8 +113,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(u"NoIcon.app/Contents"_s)));
-        for (const QString &path :
-            { dir.filePath(u"NoIcon.app"_s), dir.path(), dir.filePath(u"missing.txt"_s) }) {
+        for (const QString &path : {dir.filePath(u"NoIcon.app"_s), dir.path(), dir.filePath(u"missing.txt"_s)}) {
             const QImage image = icon(path);
             QCOMPARE(image.size(), QSize(16, 16));
             bool painted = false;

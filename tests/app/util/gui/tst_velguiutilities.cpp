@@ -53,8 +53,8 @@ private slots:
     {
         QFETCH(QSize, imageSize);
         QFETCH(QRect, painted);
-        const QImage fitted = imageWithMaxSize(
-            solidImage(imageSize.width(), imageSize.height(), Qt::red), QSizeF(16, 16));
+        const QImage fitted
+            = imageWithMaxSize(solidImage(imageSize.width(), imageSize.height(), Qt::red), QSizeF(16, 16));
         QCOMPARE(fitted.size(), QSize(16, 16));
         QCOMPARE(paintedRect(fitted), painted);
         for (int y = painted.top(); y <= painted.bottom(); ++y) {
@@ -109,8 +109,7 @@ private slots:
     {
         VelDesktopCapture capture;
         QVERIFY(showInFinder(u"~/Library/Services/Odd \"name\".service"_s));
-        QCOMPARE(
-            capture.revealedPaths(), QStringList { u"~/Library/Services/Odd \"name\".service"_s });
+        QCOMPARE(capture.revealedPaths(), QStringList {u"~/Library/Services/Odd \"name\".service"_s});
         QVERIFY(!showInFinder(QString()));
         QCOMPARE(capture.revealedPaths().size(), 1);
     }

@@ -50,8 +50,7 @@ private:
             return;
         ++m_requests;
         socket->write("HTTP/1.1 " + m_status + "\r\nContent-Type: application/xml\r\n"
-            + "Content-Length: " + QByteArray::number(m_body.size())
-            + "\r\nConnection: close\r\n\r\n" + m_body);
+            + "Content-Length: " + QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
         socket->disconnectFromHost();
     }
 
@@ -80,7 +79,7 @@ private slots:
     void initTestCase()
     {
         // The loopback server must be reached directly, whatever the machine's proxy.
-        for (const char *variable : { "http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY" })
+        for (const char *variable : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
             qunsetenv(variable);
     }
 
@@ -175,9 +174,8 @@ private slots:
         QTest::newRow("feed") << "200 OK"_ba << versionFeed() << false << false << true;
         QTest::newRow("error page") << "500 Internal Server Error"_ba
                                     << "<html>down</html>"_ba << false << false << false;
-        QTest::newRow("array root") << "200 OK"_ba
-                                    << plist::writeXml(plist::Value(plist::Array::create()))
-                                    << false << false << false;
+        QTest::newRow("array root") << "200 OK"_ba << plist::writeXml(plist::Value(plist::Array::create())) << false
+                                    << false << false;
         QTest::newRow("time-out") << "200 OK"_ba << versionFeed() << true << false << false;
         QTest::newRow("refused") << "200 OK"_ba << versionFeed() << false << true << false;
     }
@@ -218,8 +216,7 @@ private slots:
         TinyHttpServer server("200 OK", versionFeed(), true);
         auto context = std::make_unique<QObject>();
         int calls = 0;
-        dataFromNSURLConnectionAsync(
-            server.url(), context.get(), [&](std::optional<QByteArray>) { ++calls; });
+        dataFromNSURLConnectionAsync(server.url(), context.get(), [&](std::optional<QByteArray>) { ++calls; });
         QTRY_VERIFY(server.lastRequest().contains("\r\n\r\n"));
         context.reset();
         QTRY_COMPARE(server.closedConnections(), 1);
