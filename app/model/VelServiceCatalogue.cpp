@@ -39,10 +39,20 @@ VelServiceCatalogue &VelServiceCatalogue::shared()
 
 void VelServiceCatalogue::setApplications(std::vector<VelProviderPtr> providers)
 {
+    releaseApplications();
     m_applications = std::move(providers);
     m_ownerIndex.clear();
     for (const VelProviderPtr &provider : m_applications)
         provider->setLookupPass(m_lookupPass);
+}
+
+// Providers that leave the list may live on elsewhere; outside the
+// catalogue's operations they check their files on every lookup again.
+void VelServiceCatalogue::releaseApplications()
+{
+    for (const VelProviderPtr &provider : m_applications)
+        provider->setLookupPass(0);
+    m_applications.clear();
 }
 
 void VelServiceCatalogue::setLookupPass(quint64 pass)
@@ -80,7 +90,7 @@ void VelServiceCatalogue::reloadApplications(const VelDiscoveryProgress &progres
     // Every provider's display name and resource lookup reads the global
     // domain; one check of its file serves the whole discovery.
     const VelUserDefaults::ReadBatch globalDefaults(VelUserDefaults::globalUserDefaults());
-    m_applications.clear();
+    releaseApplications();
     m_ownerIndex.clear();
     VelPathSet seenPaths;
     if (progress.showStatus)

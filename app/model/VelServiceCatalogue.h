@@ -69,6 +69,7 @@ public:
 private:
     class LookupPass;
     void setLookupPass(quint64 pass);
+    void releaseApplications();
 
     // Lists the bundle at path when it declares services (an empty list
     // counts) and marks the path as seen; answers whether it was listed.

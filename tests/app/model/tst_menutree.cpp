@@ -110,6 +110,21 @@ private slots:
         QCOMPARE(catalogue.lookupPass(), 0u);
     }
 
+    // A provider that a reload replaced may still be held (by a view, say);
+    // it must check its strings file on every lookup again.
+    void providerLeftByAReloadShouldSeeChangedTranslations()
+    {
+        VelTest::Volume volume;
+        volume.addProvider(u"/Applications/Lingo.app"_s, {VelTest::entry(u"Lingo/Speak"_s)});
+        volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Speak"_s, u"Voice/Speak"_s}});
+        (void)rebuiltShape();
+        const VelProviderPtr held = VelServiceCatalogue::shared().applications()[0];
+        (void)rebuiltShape();
+        QCOMPARE(held->localizedMenuItemTitle(u"Lingo/Speak"_s), u"Voice/Speak"_s);
+        volume.addStrings(u"/Applications/Lingo.app"_s, u"English"_s, {{u"Lingo/Speak"_s, u"Words/Speak"_s}});
+        QCOMPARE(held->localizedMenuItemTitle(u"Lingo/Speak"_s), u"Words/Speak"_s);
+    }
+
     void untitledEntriesShouldStayOutButEmptyTitlesShowAtTopLevel()
     {
         VelTest::Volume volume;
