@@ -58,7 +58,12 @@ void VelLocalizeInterface(QWidget *root)
 
 QWidget *VelLoadInterfaceFile(const QString &name, QWidget *parent)
 {
-    const QString path = VelBundle::mainBundle().pathForResource(name, QStringLiteral("ui"));
+    return VelLoadInterfaceFile(VelBundle::mainBundle(), name, parent);
+}
+
+QWidget *VelLoadInterfaceFile(const VelBundle &bundle, const QString &name, QWidget *parent)
+{
+    const QString path = bundle.pathForResource(name, QStringLiteral("ui"));
     if (path.isEmpty())
         return nullptr;
     QFile file(path);

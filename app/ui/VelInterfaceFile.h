@@ -8,10 +8,12 @@
 #include <QString>
 
 class QWidget;
+class VelBundle;
 
 // The file's top widget, with the given parent; none when the file is missing
-// or cannot be read.
+// or cannot be read. Without a bundle, the application's own.
 [[nodiscard]] QWidget *VelLoadInterfaceFile(const QString &name, QWidget *parent);
+[[nodiscard]] QWidget *VelLoadInterfaceFile(const VelBundle &bundle, const QString &name, QWidget *parent);
 
 // Translates the texts of the widget, its children and their actions in place.
 void VelLocalizeInterface(QWidget *root);

@@ -5,16 +5,15 @@
 #include "gui/VelBeep.h"
 #include "gui/VelDesktop.h"
 #include "log/VelLog.h"
+#include "ui/VelInterfaceFile.h"
 #include "util/net/VelURLFetch.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLabel>
 #include <QScreen>
 #include <QStringConverter>
 #include <QTextBrowser>
-#include <QUiLoader>
 #include <QWidget>
 
 #include <memory>
@@ -66,12 +65,7 @@ bool VelUpdateAlert::show(const QString &message, const QUrl &releaseNotesURL)
 
 bool VelUpdateAlert::load()
 {
-    const QString path = VelBundle(m_resourceBundlePath).pathForResource(kInterfaceName, QStringLiteral("ui"));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return false;
-    QUiLoader loader;
-    std::unique_ptr<QWidget> window(loader.load(&file));
+    std::unique_ptr<QWidget> window(VelLoadInterfaceFile(VelBundle(m_resourceBundlePath), kInterfaceName, nullptr));
     if (!window)
         return false;
     auto *message = window->findChild<QLabel *>(QStringLiteral("alertWindowMessageTextField"));
