@@ -23,10 +23,16 @@ int runPlistCommand(const GlobalOptions &, const QStringList &arguments)
         printError(QStringLiteral("%1: cannot be read").arg(path));
         return kFailure;
     }
-    const plist::Value value = plist::readFile(path);
-    const QByteArray xml = value.isNone() ? QByteArray() : plist::writeXml(value);
+    plist::ReadError error;
+    const plist::Value value = plist::readFile(path, nullptr, &error);
+    if (value.isNone()) {
+        printError(QStringLiteral("%1: not a property list: %2").arg(path, error.message));
+        return kFailure;
+    }
+    // Every value read can be written; an empty answer would be a fault here.
+    const QByteArray xml = plist::writeXml(value);
     if (xml.isEmpty()) {
-        printError(QStringLiteral("%1: not a property list").arg(path));
+        printError(QStringLiteral("%1: cannot be written as XML").arg(path));
         return kFailure;
     }
     if (std::fwrite(xml.constData(), 1, size_t(xml.size()), stdout) != size_t(xml.size()) || std::fflush(stdout) != 0) {

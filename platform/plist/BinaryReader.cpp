@@ -37,6 +37,7 @@
 // reference becomes a dictionary of its own).
 
 #include "PropertyList.h"
+#include "ReadError_p.h"
 #include "StringBlocks.h"
 
 #include <QVarLengthArray>
@@ -112,6 +113,7 @@ public:
     BinaryReader &operator=(const BinaryReader &) = delete;
 
     [[nodiscard]] Value read();
+    void reportFailure(ReadError *error) const;
 
 private:
     enum Marker : uchar {
@@ -128,11 +130,23 @@ private:
         kDictionary = 0xD,
     };
 
+    using Failed = detail::Failed;
+    // The first fault recorded is the innermost, the most precise; the
+    // steps that called the failing one only pass the failure on. Only
+    // failing paths record, so reading a sound file costs nothing more.
+    Q_DECL_COLD_FUNCTION Failed fail(const QString &reason, quint64 at) const;
+    Q_DECL_COLD_FUNCTION Failed failTrailer(const char *what) const;
+    Q_DECL_COLD_FUNCTION Failed failObject(quint64 pos) const;
+    // A reference out of range is found by the object read, but its place
+    // is known to the container that holds it.
+    Q_DECL_COLD_FUNCTION Failed failReference() const;
+    Q_DECL_COLD_FUNCTION Failed placeReference(quint64 at) const;
+
     [[nodiscard]] bool readTrailer();
-    [[nodiscard]] bool charge(quint64 bytes)
+    [[nodiscard]] bool charge(quint64 bytes, quint64 pos)
     {
         if (bytes > m_budget)
-            return false;
+            return fail(QStringLiteral("Object would take more memory than a file of this size may"), pos);
         m_budget -= bytes;
         return true;
     }
@@ -170,6 +184,9 @@ private:
     StringBlocks m_strings;
     std::vector<QByteArray> m_dataObjects;
     quint64 m_budget = 0;
+    static constexpr quint64 kNoPlace = ~quint64(0);
+    mutable QString m_failure;
+    mutable quint64 m_failedAt = 0;
 };
 
 Value BinaryReader::read()
@@ -184,8 +201,10 @@ Value BinaryReader::read()
 
 bool BinaryReader::readTrailer()
 {
-    if (m_size < quint64(kHeaderSize + 1 + kTrailerSize) || std::memcmp(m_data, "bplist00", 8) != 0)
-        return false;
+    if (m_size < 8 || std::memcmp(m_data, "bplist00", 8) != 0)
+        return fail(QStringLiteral("Missing the \"bplist00\" header"), 0);
+    if (m_size < quint64(kHeaderSize + 1 + kTrailerSize))
+        return fail(QStringLiteral("Too short for a binary property list"), m_size);
     const uchar *t = m_data + m_size - kTrailerSize;
     m_t.offsetIntSize = t[6];
     m_t.objectRefSize = t[7];
@@ -194,28 +213,28 @@ bool BinaryReader::readTrailer()
     m_t.offsetTableOffset = readBigEndian(t + 24, 8);
 
     if (m_t.offsetIntSize < 1 || m_t.offsetIntSize > 8 || m_t.objectRefSize < 1 || m_t.objectRefSize > 8)
-        return false;
+        return failTrailer("Invalid trailer: offset or reference size out of range");
     if (m_t.objectCount < 1 || m_t.objectCount > kMostObjects || m_t.topObject >= m_t.objectCount)
-        return false;
+        return failTrailer("Invalid trailer: object count or top object out of range");
     const quint64 tableEnd = m_size - kTrailerSize;
-    if (m_t.offsetTableOffset < quint64(kHeaderSize + 1) || m_t.offsetTableOffset > tableEnd)
-        return false;
     // Division instead of multiplication: the count is untrusted and may overflow.
-    if (m_t.objectCount > (tableEnd - m_t.offsetTableOffset) / quint64(m_t.offsetIntSize))
-        return false;
+    if (m_t.offsetTableOffset < quint64(kHeaderSize + 1) || m_t.offsetTableOffset > tableEnd
+        || m_t.objectCount > (tableEnd - m_t.offsetTableOffset) / quint64(m_t.offsetIntSize))
+        return failTrailer("Invalid trailer: offset table out of range");
     // A reference must be able to name every object.
     if (m_t.objectRefSize < 8 && ((m_t.objectCount - 1) >> (8 * m_t.objectRefSize)) != 0)
-        return false;
+        return failTrailer("Invalid trailer: references too small for the object count");
     return true;
 }
 
 Q_ALWAYS_INLINE bool BinaryReader::objectOffset(quint64 ref, quint64 *offset) const
 {
     if (ref >= m_t.objectCount)
-        return false;
-    const uchar *entry = m_data + m_t.offsetTableOffset + ref * quint64(m_t.offsetIntSize);
-    *offset = readBigEndian(entry, m_t.offsetIntSize);
-    return *offset >= quint64(kHeaderSize) && *offset < m_t.offsetTableOffset;
+        return failReference();
+    const quint64 entryAt = m_t.offsetTableOffset + ref * quint64(m_t.offsetIntSize);
+    *offset = readBigEndian(m_data + entryAt, m_t.offsetIntSize);
+    return (*offset >= quint64(kHeaderSize) && *offset < m_t.offsetTableOffset)
+        || fail(QStringLiteral("Offset of object %1 out of range").arg(ref), entryAt);
 }
 
 // Reads the element count of a data, string or container object whose
@@ -250,8 +269,12 @@ Q_ALWAYS_INLINE quint64 BinaryReader::refAt(quint64 pos, quint64 index) const
 // calls is bounded by the budget too.
 Value BinaryReader::readObject(quint64 ref, int depth)
 {
-    if (depth > kMaxDepth || ref >= m_t.objectCount)
-        return {};
+    if (ref >= m_t.objectCount)
+        return failReference();
+    if (depth > kMaxDepth) {
+        quint64 at = 0;
+        return objectOffset(ref, &at) ? fail(QStringLiteral("Too deeply nested"), at) : Failed();
+    }
     const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state != kOnPath) {
         if (state < kFirstData)
@@ -266,7 +289,7 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     case kAsciiString:
     case kUtf16String: {
         quint32 index = 0;
-        return stringIndex(ref, &index) ? Value(m_strings.handOut(index)) : Value();
+        return stringIndex(ref, &index) ? Value(m_strings.handOut(index)) : Value(failObject(pos));
     }
     case kData:
         return readData(ref, pos, marker & 0xF);
@@ -274,7 +297,7 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     case kSet:
     case kDictionary: {
         if (m_objectState[qsizetype(ref)] == kOnPath)
-            return {}; // a container that contains itself
+            return fail(QStringLiteral("Container contains itself"), pos);
         m_objectState[qsizetype(ref)] = kOnPath;
         Value v = marker >> 4 == kDictionary ? readDictionary(pos, marker & 0xF, depth)
                                              : readArray(pos, marker & 0xF, depth);
@@ -286,6 +309,44 @@ Value BinaryReader::readObject(quint64 ref, int depth)
     }
 }
 
+BinaryReader::Failed BinaryReader::fail(const QString &reason, quint64 at) const
+{
+    if (m_failure.isNull()) {
+        m_failure = reason;
+        m_failedAt = at;
+    }
+    return {};
+}
+
+BinaryReader::Failed BinaryReader::failTrailer(const char *what) const
+{
+    return fail(QString::fromLatin1(what), m_size - kTrailerSize);
+}
+
+BinaryReader::Failed BinaryReader::failReference() const
+{
+    return fail(QStringLiteral("Object reference out of range"), kNoPlace);
+}
+
+BinaryReader::Failed BinaryReader::placeReference(quint64 at) const
+{
+    if (m_failedAt == kNoPlace)
+        m_failedAt = at;
+    return {};
+}
+
+// Names the object at pos when nothing more precise was found.
+BinaryReader::Failed BinaryReader::failObject(quint64 pos) const
+{
+    static constexpr const char *kKinds[16] = {"simple value", "integer", "real", "date", "data", "ASCII string",
+        "UTF-16 string", nullptr, "UID", nullptr, "array", nullptr, "set", "dictionary", nullptr, nullptr};
+    const uchar marker = m_data[pos];
+    const char *kind = kKinds[marker >> 4];
+    if (!kind || (marker >> 4 == kSimple && marker != 0x08 && marker != 0x09))
+        return fail(QStringLiteral("Unknown object type 0x%1").arg(uint(marker), 2, 16, QLatin1Char('0')), pos);
+    return fail(QStringLiteral("Malformed %1 object").arg(QLatin1StringView(kind)), pos);
+}
+
 Value BinaryReader::readScalar(quint64 pos, uchar marker)
 {
     const uchar info = marker & 0xF;
@@ -293,7 +354,7 @@ Value BinaryReader::readScalar(quint64 pos, uchar marker)
     case kSimple:
         if (marker == 0x08 || marker == 0x09)
             return Value(marker == 0x09);
-        return {};
+        return failObject(pos);
     case kInteger:
         return readInteger(pos, info);
     case kReal:
@@ -303,17 +364,17 @@ Value BinaryReader::readScalar(quint64 pos, uchar marker)
     case kUid:
         return readUid(pos, info);
     default:
-        return {};
+        return failObject(pos);
     }
 }
 
 Value BinaryReader::readInteger(quint64 pos, uchar info) const
 {
     if (info > 4)
-        return {};
+        return failObject(pos);
     const int size = 1 << info;
     if (bytesLeft(pos + 1) < quint64(size))
-        return {};
+        return failObject(pos);
     const uchar *p = m_data + pos + 1;
     if (size < 8)
         return Value(qint64(readBigEndian(p, size)));
@@ -325,16 +386,16 @@ Value BinaryReader::readInteger(quint64 pos, uchar info) const
         return Value::fromUnsigned(low);
     if (high == ~quint64(0) && (low >> 63) != 0)
         return Value(qint64(low)); // a negative value written sign-extended
-    return {};
+    return fail(QStringLiteral("Integer out of range"), pos);
 }
 
 Value BinaryReader::readReal(quint64 pos, uchar info) const
 {
     if (info != 2 && info != 3)
-        return {};
+        return failObject(pos);
     const int size = 1 << info;
     if (bytesLeft(pos + 1) < quint64(size))
-        return {};
+        return failObject(pos);
     const quint64 bits = readBigEndian(m_data + pos + 1, size);
     if (size == 4) {
         const quint32 bits32 = quint32(bits);
@@ -350,40 +411,44 @@ Value BinaryReader::readReal(quint64 pos, uchar info) const
 Value BinaryReader::readDate(quint64 pos, uchar info) const
 {
     if (info != 3 || bytesLeft(pos + 1) < 8)
-        return {};
+        return failObject(pos);
     const quint64 bits = readBigEndian(m_data + pos + 1, 8);
     double seconds;
     std::memcpy(&seconds, &bits, 8);
     if (!std::isfinite(seconds))
-        return {}; // names no moment; no other format could hold it
+        return fail(QStringLiteral("Date is not a number"), pos); // no other format could hold it
     return Value(plist::Date {seconds});
 }
 
 // Decoded on first use and shared from then on, like strings.
 Value BinaryReader::readData(quint64 ref, quint64 pos, uchar info)
 {
+    const quint64 at = pos;
     quint64 count = 0;
-    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) || !charge(count + kDataCost))
-        return {};
+    if (!readCount(&pos, info, &count) || count > bytesLeft(pos) || !charge(count + kDataCost, at))
+        return failObject(at);
     QByteArray bytes(reinterpret_cast<const char *>(m_data + pos), qsizetype(count));
     m_objectState[qsizetype(ref)] = kFirstData + quint32(m_dataObjects.size());
     m_dataObjects.push_back(bytes);
     return Value::fromData(std::move(bytes));
 }
 
-// The position in m_strings of a string object, decoded on first use. The
-// caller has checked the reference.
+// The position in m_strings of a string object, decoded on first use.
 bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
 {
+    if (ref >= m_t.objectCount)
+        return failReference();
     const quint32 state = m_objectState[qsizetype(ref)];
     if (state != 0 && state < kFirstData) {
         *index = state - 1;
         return true;
     }
-    if (state != 0)
-        return false; // data, or a container being decoded
     quint64 pos = 0;
-    if (!objectOffset(ref, &pos) || !decodeString(pos))
+    if (!objectOffset(ref, &pos))
+        return false;
+    if (state != 0) // data, or a container being decoded
+        return fail(QStringLiteral("Dictionary key is not a string"), pos);
+    if (!decodeString(pos))
         return false;
     *index = m_strings.count() - 1;
     m_objectState[qsizetype(ref)] = *index + 1;
@@ -393,17 +458,21 @@ bool BinaryReader::stringIndex(quint64 ref, quint32 *index)
 // Decodes the string object at pos into a block and appends it to m_strings.
 bool BinaryReader::decodeString(quint64 pos)
 {
+    const quint64 at = pos;
     const uchar kind = m_data[pos] >> 4;
     quint64 count = 0;
-    if ((kind != kAsciiString && kind != kUtf16String) || !readCount(&pos, m_data[pos] & 0xF, &count))
-        return false;
+    if (kind != kAsciiString && kind != kUtf16String)
+        return fail(QStringLiteral("Dictionary key is not a string"), at);
+    if (!readCount(&pos, m_data[pos] & 0xF, &count))
+        return failObject(at);
     const uchar *p = m_data + pos;
     if (kind == kAsciiString) {
-        return count <= bytesLeft(pos) && charge(2 * count + kStringCost)
-            && StringBlocks::widenAscii(p, count, m_strings.newString(qsizetype(count)));
+        return (count <= bytesLeft(pos) && charge(2 * count + kStringCost, at)
+                   && StringBlocks::widenAscii(p, count, m_strings.newString(qsizetype(count))))
+            || failObject(at);
     }
-    if (count > bytesLeft(pos) / 2 || !charge(2 * count + kStringCost))
-        return false;
+    if (count > bytesLeft(pos) / 2 || !charge(2 * count + kStringCost, at))
+        return failObject(at);
     char16_t *units = m_strings.newString(qsizetype(count));
     for (quint64 i = 0; i < count; ++i)
         units[i] = char16_t((p[2 * i] << 8) | p[2 * i + 1]);
@@ -414,11 +483,11 @@ Value BinaryReader::readUid(quint64 pos, uchar info)
 {
     const int size = info + 1;
     if (size > 8 || bytesLeft(pos + 1) < quint64(size)
-        || !charge(kDictionaryCost + kDictionarySlotCost + kBlockOverhead))
-        return {};
+        || !charge(kDictionaryCost + kDictionarySlotCost + kBlockOverhead, pos))
+        return failObject(pos);
     const quint64 uid = readBigEndian(m_data + pos + 1, size);
     if (uid > 0xFFFFFFFFu)
-        return {};
+        return fail(QStringLiteral("UID out of range"), pos);
     DictionaryPtr d = Dictionary::create();
     d->set(QStringLiteral("CF$UID"), Value(qint64(uid)));
     return d;
@@ -426,26 +495,28 @@ Value BinaryReader::readUid(quint64 pos, uchar info)
 
 Value BinaryReader::readArray(quint64 pos, uchar info, int depth)
 {
+    const quint64 at = pos;
     quint64 count = 0;
     if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(m_t.objectRefSize)
-        || !charge(kArrayCost + (count == 0 ? 0 : count * kArraySlotCost + kBlockOverhead)))
-        return {};
+        || !charge(kArrayCost + (count == 0 ? 0 : count * kArraySlotCost + kBlockOverhead), at))
+        return failObject(at);
     ArrayPtr array = Array::create();
     std::vector<Value> &items = array->items();
     items.reserve(size_t(count));
     for (quint64 i = 0; i < count; ++i) {
         if (items.emplace_back(readObject(refAt(pos, i), depth + 1)).isNone())
-            return {};
+            return placeReference(pos + i * quint64(m_t.objectRefSize));
     }
     return array;
 }
 
 Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
 {
+    const quint64 at = pos;
     quint64 count = 0;
     if (!readCount(&pos, info, &count) || count > bytesLeft(pos) / quint64(2 * m_t.objectRefSize)
-        || !charge(kDictionaryCost + (count == 0 ? 0 : count * kDictionarySlotCost + kBlockOverhead)))
-        return {};
+        || !charge(kDictionaryCost + (count == 0 ? 0 : count * kDictionarySlotCost + kBlockOverhead), at))
+        return failObject(at);
     DictionaryPtr dict = Dictionary::create();
     dict->reserve(qsizetype(count));
     if (count <= kSmallDictionary)
@@ -454,11 +525,11 @@ Value BinaryReader::readDictionary(quint64 pos, uchar info, int depth)
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
         quint32 key = 0;
-        if (keyRef >= m_t.objectCount || !stringIndex(keyRef, &key))
-            return {};
+        if (!stringIndex(keyRef, &key))
+            return placeReference(pos + i * quint64(m_t.objectRefSize));
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
-            return {};
+            return placeReference(valuesPos + i * quint64(m_t.objectRefSize));
         dict->set(m_strings.handOut(key), std::move(value));
     }
     return dict;
@@ -473,8 +544,8 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
     bool distinct = true;
     for (quint64 i = 0; i < count; ++i) {
         const quint64 keyRef = refAt(pos, i);
-        if (keyRef >= m_t.objectCount || !stringIndex(keyRef, &keys[i]))
-            return false;
+        if (!stringIndex(keyRef, &keys[i]))
+            return placeReference(pos + i * quint64(m_t.objectRefSize));
         for (quint64 j = 0; j < i && distinct; ++j)
             distinct = keys[j] != keys[i] && !m_strings.sameText(keys[j], keys[i]);
     }
@@ -484,22 +555,32 @@ bool BinaryReader::readSmallDictionary(quint64 pos, quint64 count, int depth, Di
             // Read straight into place; a failed read discards the dictionary.
             dict->appendUnchecked(m_strings.handOut(keys[i]), readObject(refAt(valuesPos, i), depth + 1));
             if (dict->entries().back().second.isNone())
-                return false;
+                return placeReference(valuesPos + i * quint64(m_t.objectRefSize));
             continue;
         }
         Value value = readObject(refAt(valuesPos, i), depth + 1);
         if (value.isNone())
-            return false;
+            return placeReference(valuesPos + i * quint64(m_t.objectRefSize));
         dict->set(m_strings.handOut(keys[i]), std::move(value));
     }
     return true;
 }
 
+void BinaryReader::reportFailure(ReadError *error) const
+{
+    const QString reason = m_failure.isNull() ? QStringLiteral("Malformed binary property list") : m_failure;
+    detail::setReadError(error, reason, m_failedAt == kNoPlace ? qsizetype(-1) : qsizetype(m_failedAt), 0);
+}
+
 } // namespace
 
-Value readBinary(QByteArrayView bytes)
+Value readBinary(QByteArrayView bytes, ReadError *error)
 {
-    return BinaryReader(bytes).read();
+    BinaryReader reader(bytes);
+    Value v = reader.read();
+    if (v.isNone() && error)
+        reader.reportFailure(error);
+    return v;
 }
 
 } // namespace plist

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +38,11 @@ Encoding sniffEncoding(QByteArrayView bytes)
     return Encoding::Utf8;
 }
 
+bool sniffedMark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xFF\xFE");
+}
+
 bool startsWithMarkup(QStringView text)
 {
     if (text.startsWith(u'\uFEFF'))
@@ -54,38 +60,49 @@ bool isUtf8Markup(QByteArrayView bytes)
     return startsWithMarkup(QString::fromUtf8(head));
 }
 
-Value readUtf16(QByteArrayView bytes, Encoding encoding, Format *format)
+Value readUtf16(QByteArrayView bytes, Encoding encoding, Format *format, ReadError *error)
 {
     QStringDecoder decoder(encoding == Encoding::Utf16BE ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE);
     const QString text = decoder.decode(bytes);
     if (!startsWithMarkup(text)) {
         *format = Format::Text;
-        return readText(bytes);
+        return readText(bytes, error);
     }
     *format = Format::Xml;
+    // The decoder drops a byte-order mark; a second one is still there.
     QStringView body = text;
-    if (body.startsWith(u'\uFEFF'))
+    qsizetype skippedUnits = sniffedMark(bytes) ? 1 : 0;
+    if (body.startsWith(u'\uFEFF')) {
         body = body.sliced(1);
-    return readXml(body.toUtf8());
+        ++skippedUnits;
+    }
+    const QByteArray utf8 = body.toUtf8();
+    Value v = readXml(utf8, error);
+    // The reader counted bytes of the UTF-8 copy; the caller's are UTF-16.
+    if (v.isNone() && error && error->offset >= 0)
+        error->offset = 2 * (skippedUnits + QString::fromUtf8(QByteArrayView(utf8).first(error->offset)).size());
+    return v;
 }
 
 } // namespace
 
-Value read(QByteArrayView bytes, Format *format)
+Value read(QByteArrayView bytes, Format *format, ReadError *error)
 {
     Format detected = Format::Text;
     Value v;
     if (bytes.startsWith("bplist00")) {
         detected = Format::Binary;
-        v = readBinary(bytes);
+        v = readBinary(bytes, error);
     } else if (const Encoding e = sniffEncoding(bytes); e != Encoding::Utf8) {
-        v = readUtf16(bytes, e, &detected);
+        v = readUtf16(bytes, e, &detected, error);
     } else if (isUtf8Markup(bytes)) {
         detected = Format::Xml;
         const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-        v = readXml(bom ? bytes.sliced(3) : bytes);
+        v = readXml(bom ? bytes.sliced(3) : bytes, error);
+        if (v.isNone() && error && bom && error->offset >= 0)
+            error->offset += 3;
     } else {
-        v = readText(bytes);
+        v = readText(bytes, error);
     }
     if (format && !v.isNone())
         *format = detected;
@@ -125,12 +142,19 @@ bool readFileBytes(const QString &path, QByteArray *bytes, int *error)
     return readError == 0 || fail(readError);
 }
 
-Value readFile(const QString &path, Format *format)
+Value readFile(const QString &path, Format *format, ReadError *error)
 {
     QByteArray bytes;
-    if (!readFileBytes(path, &bytes))
+    int readError = 0;
+    if (!readFileBytes(path, &bytes, &readError)) {
+        if (error) {
+            *error = ReadError();
+            error->message = readError == EINVAL ? QStringLiteral("Not a regular file of at most 64 MB")
+                                                 : QString::fromLocal8Bit(std::strerror(readError));
+        }
         return {};
-    return read(bytes, format);
+    }
+    return read(bytes, format, error);
 }
 
 } // namespace plist

@@ -20,10 +20,20 @@ namespace plist {
 
 enum class Format { Xml, Binary, Text };
 
+// Why a read failed, for people: what was wrong and where, worded the way
+// CoreFoundation words it ("Expected terminating ')' for array at line 7").
+// The innermost fault found is the one reported.
+struct ReadError {
+    QString message; // ends with " at line N" or " at byte offset N"
+    qsizetype offset = -1; // into the bytes given; -1 when the bytes were never read
+    int line = 0; // of an XML or text file; 0 for binary ones
+};
+
 // Format detected from the bytes: "bplist00" is binary, markup is XML
 // (in UTF-8 or, with a byte-order mark, UTF-16), anything else old-style text.
-[[nodiscard]] Value read(QByteArrayView bytes, Format *format = nullptr);
-[[nodiscard]] Value readFile(const QString &path, Format *format = nullptr);
+// On failure *error (when given) says why; it is left alone on success.
+[[nodiscard]] Value read(QByteArrayView bytes, Format *format = nullptr, ReadError *error = nullptr);
+[[nodiscard]] Value readFile(const QString &path, Format *format = nullptr, ReadError *error = nullptr);
 
 // The bytes of a regular file of at most 64 MB. Never waits on a FIFO or a
 // device. On failure *error (when given) holds the errno value, so that a
@@ -33,11 +43,11 @@ enum class Format { Xml, Binary, Text };
 bool readFileBytes(const QString &path, QByteArray *bytes, int *error = nullptr);
 
 // The single-format readers. readXml expects UTF-8 (or ASCII) bytes.
-[[nodiscard]] Value readXml(QByteArrayView bytes);
-[[nodiscard]] Value readBinary(QByteArrayView bytes);
+[[nodiscard]] Value readXml(QByteArrayView bytes, ReadError *error = nullptr);
+[[nodiscard]] Value readBinary(QByteArrayView bytes, ReadError *error = nullptr);
 // Old-style text, including strings files ("key" = "value"; without outer
 // braces), in UTF-8 or UTF-16 with or without a byte-order mark.
-[[nodiscard]] Value readText(QByteArrayView bytes);
+[[nodiscard]] Value readText(QByteArrayView bytes, ReadError *error = nullptr);
 
 // XML in the Mac's own layout. Empty when the value is or holds a none.
 [[nodiscard]] QByteArray writeXml(const Value &v);

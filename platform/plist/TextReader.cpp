@@ -12,6 +12,7 @@
 // Everything in the text form is a string, data, array or dictionary.
 
 #include "PropertyList.h"
+#include "ReadError_p.h"
 
 #include <QStringDecoder>
 
@@ -209,6 +210,20 @@ QString decodeText(QByteArrayView bytes, bool *ok)
     return text;
 }
 
+// The offset in the file's bytes of the unit-th character of the text
+// decodeText made of them.
+qsizetype byteOffset(QByteArrayView bytes, const QString &text, qsizetype unit)
+{
+    const auto *b = reinterpret_cast<const uchar *>(bytes.data());
+    const bool bom16 = bytes.size() >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE));
+    if (bom16)
+        return 2 + 2 * unit;
+    if (bytes.size() >= 2 && (b[0] == 0 || b[1] == 0))
+        return 2 * unit;
+    const qsizetype bom8 = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return bom8 + QStringView(text).first(std::min(unit, text.size())).toUtf8().size();
+}
+
 struct ParseState {
     const char16_t *begin = nullptr;
     const char16_t *curr = nullptr;
@@ -224,13 +239,35 @@ public:
     }
 
     [[nodiscard]] Value parseTopLevel();
+    // Where the fault lies, in units of the text, and what it was.
+    [[nodiscard]] qsizetype failedAt() const { return (m_failedAt ? m_failedAt : m_p.curr) - m_p.begin; }
+    [[nodiscard]] QString failure() const
+    {
+        return m_failedAt ? m_failure : QStringLiteral("Unexpected EOF while parsing plist");
+    }
 
 private:
+    using Failed = detail::Failed;
+    // The first fault recorded is the innermost, the most precise; the
+    // steps that called the failing one only pass the failure on.
+    Failed failAt(const char16_t *at, const QString &reason)
+    {
+        if (!m_failedAt) {
+            m_failedAt = at;
+            m_failure = reason;
+        }
+        return {};
+    }
+    Failed fail(const char *reason) { return failAt(m_p.curr, QString::fromLatin1(reason)); }
+    Failed failUnexpectedEnd() { return fail("Unexpected EOF while parsing plist"); }
+    Failed failUnexpectedCharacter();
+
     [[nodiscard]] bool advanceToNonSpace();
     void skipComment();
     [[nodiscard]] bool atEnd() const { return m_p.curr >= m_p.end; }
     [[nodiscard]] char16_t peek() const { return *m_p.curr; }
 
+    [[nodiscard]] bool atValueStart();
     [[nodiscard]] Value parseObject(int depth);
     [[nodiscard]] Value parseString();
     [[nodiscard]] Value parseQuotedString(char16_t quote);
@@ -242,7 +279,17 @@ private:
     [[nodiscard]] Value parseData();
 
     ParseState m_p;
+    const char16_t *m_failedAt = nullptr;
+    QString m_failure;
 };
+
+TextParser::Failed TextParser::failUnexpectedCharacter()
+{
+    const char16_t c = peek();
+    const QString shown = c >= 0x20 && c < 0x7f ? QStringLiteral("'%1'").arg(QChar(c))
+                                                : QStringLiteral("0x%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+    return failAt(m_p.curr, QStringLiteral("Unexpected character %1").arg(shown));
+}
 
 // Skips white space and comments; answers whether anything is left.
 bool TextParser::advanceToNonSpace()
@@ -279,8 +326,10 @@ void TextParser::skipComment()
 
 Value TextParser::parseObject(int depth)
 {
-    if (depth > kMaxDepth || !advanceToNonSpace())
-        return {};
+    if (depth > kMaxDepth)
+        return fail("Too deeply nested");
+    if (!advanceToNonSpace())
+        return failUnexpectedEnd();
     const char16_t c = peek();
     switch (c) {
     case u'{':
@@ -297,25 +346,26 @@ Value TextParser::parseObject(int depth)
         ++m_p.curr;
         return parseQuotedString(c);
     default:
-        return isUnquotedCharacter(c) ? parseUnquotedString() : Value();
+        return isUnquotedCharacter(c) ? parseUnquotedString() : Value(failUnexpectedCharacter());
     }
 }
 
 Value TextParser::parseString()
 {
     if (!advanceToNonSpace())
-        return {};
+        return failUnexpectedEnd();
     const char16_t c = peek();
     if (c == u'"' || c == u'\'') {
         ++m_p.curr;
         return parseQuotedString(c);
     }
-    return isUnquotedCharacter(c) ? parseUnquotedString() : Value();
+    return isUnquotedCharacter(c) ? parseUnquotedString() : Value(failUnexpectedCharacter());
 }
 
 Value TextParser::parseQuotedString(char16_t quote)
 {
     QString s;
+    const char16_t *opening = m_p.curr - 1;
     const char16_t *mark = m_p.curr;
     while (!atEnd() && peek() != quote) {
         if (peek() != u'\\') {
@@ -325,11 +375,11 @@ Value TextParser::parseQuotedString(char16_t quote)
         s.append(QStringView(mark, m_p.curr));
         ++m_p.curr;
         if (!appendEscaped(&s))
-            return {};
+            return failAt(m_p.curr - 1, QStringLiteral("Unterminated backslash sequence"));
         mark = m_p.curr;
     }
     if (atEnd())
-        return {}; // unterminated
+        return failAt(opening, QStringLiteral("Unexpected EOF while parsing string"));
     s.append(QStringView(mark, m_p.curr));
     ++m_p.curr;
     return Value(std::move(s));
@@ -393,25 +443,36 @@ Value TextParser::parseUnquotedString()
     while (!atEnd() && isUnquotedCharacter(peek()))
         ++m_p.curr;
     if (m_p.curr == mark)
-        return {};
+        return failUnexpectedCharacter();
     return Value(QString(reinterpret_cast<const QChar *>(mark), m_p.curr - mark));
+}
+
+// Whether a value starts at the next character that is not space.
+bool TextParser::atValueStart()
+{
+    if (!advanceToNonSpace())
+        return false;
+    const char16_t c = peek();
+    return c == u'{' || c == u'(' || c == u'<' || c == u'"' || c == u'\'' || isUnquotedCharacter(c);
 }
 
 Value TextParser::parseArray(int depth)
 {
+    const char16_t *opening = m_p.curr - 1;
     ArrayPtr array = Array::create();
-    Value item = parseObject(depth + 1);
-    while (!item.isNone()) {
-        array->append(std::move(item));
-        if (!advanceToNonSpace())
+    // Items up to anything that cannot start one: the closing parenthesis,
+    // after a trailing comma too. A fault inside an item fails the array.
+    while (atValueStart()) {
+        Value item = parseObject(depth + 1);
+        if (item.isNone())
             return {};
-        if (peek() != u',')
+        array->append(std::move(item));
+        if (!advanceToNonSpace() || peek() != u',')
             break;
         ++m_p.curr;
-        item = parseObject(depth + 1); // none here is a trailing comma or the end
     }
     if (!advanceToNonSpace() || peek() != u')')
-        return {};
+        return failAt(opening, QStringLiteral("Expected terminating ')' for array"));
     ++m_p.curr;
     return array;
 }
@@ -421,10 +482,12 @@ Value TextParser::parseArray(int depth)
 Value TextParser::parseDictionaryContent(int depth)
 {
     DictionaryPtr dict = Dictionary::create();
-    Value key = parseString();
-    while (!key.isNone()) {
-        if (!advanceToNonSpace())
+    while (atValueStart() && peek() != u'{' && peek() != u'(' && peek() != u'<') {
+        const Value key = parseString();
+        if (key.isNone())
             return {};
+        if (!advanceToNonSpace())
+            return failUnexpectedEnd();
         Value value;
         if (peek() == u';') {
             value = key;
@@ -434,28 +497,31 @@ Value TextParser::parseDictionaryContent(int depth)
             if (value.isNone())
                 return {};
         } else {
-            return {};
+            return fail("Expected ';' or '=' after key");
         }
         dict->set(*key.asString(), std::move(value));
         if (!advanceToNonSpace() || peek() != u';')
-            return {};
+            return fail("Missing ';'");
         ++m_p.curr;
-        key = parseString();
     }
     return dict;
 }
 
 Value TextParser::parseDictionary(int depth)
 {
+    const char16_t *opening = m_p.curr - 1;
     Value dict = parseDictionaryContent(depth);
-    if (dict.isNone() || !advanceToNonSpace() || peek() != u'}')
+    if (dict.isNone())
         return {};
+    if (!advanceToNonSpace() || peek() != u'}')
+        return failAt(opening, QStringLiteral("Expected terminating '}' for dictionary"));
     ++m_p.curr;
     return dict;
 }
 
 Value TextParser::parseData()
 {
+    const char16_t *opening = m_p.curr - 1;
     QByteArray bytes;
     while (!atEnd() && peek() != u'>') {
         const char16_t c = peek();
@@ -464,16 +530,16 @@ Value TextParser::parseData()
             continue;
         }
         const int high = hexDigitValue(c);
-        if (high < 0 || m_p.curr + 1 >= m_p.end)
-            return {};
-        const int low = hexDigitValue(m_p.curr[1]);
+        if (high < 0)
+            return fail("Malformed data byte group; invalid hex digit");
+        const int low = m_p.curr + 1 < m_p.end ? hexDigitValue(m_p.curr[1]) : -1;
         if (low < 0)
-            return {}; // an odd number of digits
+            return fail("Malformed data byte group; uneven length");
         bytes.append(char((high << 4) | low));
         m_p.curr += 2;
     }
     if (atEnd())
-        return {};
+        return failAt(opening, QStringLiteral("Expected terminating '>' for data"));
     ++m_p.curr;
     return Value::fromData(std::move(bytes));
 }
@@ -487,22 +553,38 @@ Value TextParser::parseTopLevel()
     if (result.isNone() || !advanceToNonSpace())
         return result;
     if (!result.isString())
-        return {}; // something after the property list
+        return fail("Junk after plist");
     m_p.curr = start;
     return parseDictionaryContent(0);
 }
 
 } // namespace
 
-Value readText(QByteArrayView bytes)
+Value readText(QByteArrayView bytes, ReadError *error)
 {
-    if (bytes.isEmpty())
+    if (bytes.isEmpty()) {
+        detail::setReadError(error, QStringLiteral("Cannot parse a zero-length property list"), 0, 1);
         return {};
+    }
     bool ok = false;
     const QString text = decodeText(bytes, &ok);
-    if (!ok || text.isEmpty())
+    if (!ok) {
+        const qsizetype at = detail::firstInvalidUtf8(bytes);
+        detail::setReadError(
+            error, QStringLiteral("Encountered an invalid UTF-8 sequence"), at, detail::lineAt(bytes, at));
         return {};
-    return TextParser(text).parseTopLevel();
+    }
+    if (text.isEmpty()) {
+        detail::setReadError(error, QStringLiteral("Cannot parse a zero-length property list"), 0, 1);
+        return {};
+    }
+    TextParser parser(text);
+    Value v = parser.parseTopLevel();
+    if (v.isNone() && error) {
+        const qsizetype unit = parser.failedAt();
+        detail::setReadError(error, parser.failure(), byteOffset(bytes, text, unit), detail::lineAt(text, unit));
+    }
+    return v;
 }
 
 } // namespace plist

@@ -1,10 +1,11 @@
 // The XML property-list reader: one pass over the raw UTF-8 bytes, reading
 // exactly the markup CoreFoundation reads. Anything else answers none.
 
-#include "KeyHash_p.h"
 #include "PropertyList.h"
+#include "ReadError_p.h"
 #include "StringBlocks.h"
 #include "XmlScalars.h"
+#include "XmlText_p.h"
 
 #include <charconv>
 #include <cstring>
@@ -102,38 +103,35 @@ QByteArrayView tagName(Tag tag)
     return {};
 }
 
-void appendUtf8(QByteArray &out, char32_t c)
-{
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xc0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3f)));
-    } else if (c < 0x10000) {
-        out.append(char(0xe0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3f)));
-        out.append(char(0x80 | (c & 0x3f)));
-    } else {
-        out.append(char(0xf0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3f)));
-        out.append(char(0x80 | ((c >> 6) & 0x3f)));
-        out.append(char(0x80 | (c & 0x3f)));
-    }
-}
-
 // --- Markup -----------------------------------------------------------------
 
 class XmlParser {
 public:
     explicit XmlParser(QByteArrayView bytes)
-        : m_p(bytes.data())
+        : m_begin(bytes.data())
+        , m_p(bytes.data())
         , m_end(bytes.data() + bytes.size())
     {
     }
 
     [[nodiscard]] Value readDocument();
+    void reportFailure(ReadError *error) const;
 
 private:
+    using Failed = detail::Failed;
+    // The first fault recorded is the innermost, the most precise; the
+    // steps that called the failing one only pass the failure on.
+    Failed failAt(const char *at, const QString &reason)
+    {
+        if (!m_failedAt) {
+            m_failedAt = at;
+            m_failure = reason;
+        }
+        return {};
+    }
+    Failed fail(const char *reason) { return failAt(m_p, QString::fromLatin1(reason)); }
+    Failed failUnexpectedEnd() { return fail("Encountered unexpected EOF"); }
+
     [[nodiscard]] bool skipProlog();
     [[nodiscard]] bool skipDoctype();
     [[nodiscard]] bool skipMisc();
@@ -155,8 +153,11 @@ private:
     [[nodiscard]] std::vector<Dictionary::Entry> &gatheredEntries(int depth);
     [[nodiscard]] std::vector<Value> &gatheredItems(int depth);
 
+    const char *m_begin;
     const char *m_p;
     const char *m_end;
+    const char *m_failedAt = nullptr;
+    QString m_failure;
     // Text with references or CDATA sections, once resolved.
     QByteArray m_scratch;
     StringBlocks m_strings;
@@ -176,10 +177,16 @@ Value XmlParser::readDocument()
     Value result;
     if (root.tag == Tag::Plist) {
         StartTag start;
-        if (root.empty || !skipMisc() || atEndTag() || !readStartTag(start))
+        if (root.empty || !skipMisc() || atEndTag())
+            return root.empty || atEndTag() ? fail("Encountered empty plist tag") : Failed();
+        if (!readStartTag(start))
             return {};
         result = readValue(start, 0);
-        if (result.isNone() || !skipMisc() || !readEndTag(Tag::Plist))
+        if (result.isNone() || !skipMisc())
+            return {};
+        if (!atEndTag())
+            return fail("Encountered unexpected element (plist can only include one object)");
+        if (!readEndTag(Tag::Plist))
             return {};
     } else {
         result = readValue(root, 0);
@@ -201,7 +208,9 @@ bool XmlParser::skipProlog()
                 return false;
             continue;
         }
-        return m_p < m_end && *m_p == '<' && m_end - m_p > 1 && m_p[1] != '!' && m_p[1] != '/';
+        if (m_p < m_end && *m_p == '<' && m_end - m_p > 1 && m_p[1] != '!' && m_p[1] != '/')
+            return true;
+        return m_p >= m_end ? failUnexpectedEnd() : fail("Expected an element");
     }
 }
 
@@ -213,16 +222,18 @@ bool XmlParser::skipDoctype()
         const char c = *m_p++;
         if (c == '>')
             return true;
-        if (c == '[' || c == '<')
-            return false;
+        if (c == '[')
+            return failAt(m_p - 1, QStringLiteral("Encountered a DOCTYPE with an internal subset, which is not read"));
+        if (c == '<')
+            return failAt(m_p - 1, QStringLiteral("Malformed DOCTYPE"));
         if (c == '"' || c == '\'') {
             const void *quote = std::memchr(m_p, c, size_t(m_end - m_p));
             if (!quote)
-                return false;
+                return failUnexpectedEnd();
             m_p = static_cast<const char *>(quote) + 1;
         }
     }
-    return false;
+    return failUnexpectedEnd();
 }
 
 // White space, comments and processing instructions between elements.
@@ -236,11 +247,11 @@ bool XmlParser::skipMisc()
         if (startsWith(m_p, m_end, "<!--")) {
             m_p += 4;
             if (!skipPast("-->"))
-                return false;
+                return failAt(m_p - 4, QStringLiteral("Unterminated comment"));
         } else if (startsWith(m_p, m_end, "<?")) {
             m_p += 2;
             if (!skipPast("?>"))
-                return false;
+                return failAt(m_p - 2, QStringLiteral("Unterminated processing instruction"));
         } else {
             return true;
         }
@@ -259,14 +270,21 @@ bool XmlParser::skipPast(QByteArrayView terminator)
 
 bool XmlParser::readStartTag(StartTag &start)
 {
-    if (m_p >= m_end || *m_p != '<')
-        return false;
+    if (m_p >= m_end)
+        return failUnexpectedEnd();
+    if (*m_p != '<')
+        return fail("Expected an element");
+    const char *tag = m_p;
     const char *name = ++m_p;
     while (m_p < m_end && !isSpace(*m_p) && *m_p != '>' && *m_p != '/')
         ++m_p;
-    start.tag = tagFromName(QByteArrayView(name, m_p - name));
-    if (start.tag == Tag::Unknown)
-        return false;
+    const QByteArrayView nameBytes(name, m_p - name);
+    start.tag = tagFromName(nameBytes);
+    if (start.tag == Tag::Unknown) {
+        return failAt(tag,
+            QStringLiteral("Encountered unknown tag %1")
+                .arg(QString::fromUtf8(nameBytes.first(std::min<qsizetype>(nameBytes.size(), 40)))));
+    }
     while (m_p < m_end) {
         const char c = *m_p++;
         if (c == '>') {
@@ -275,29 +293,30 @@ bool XmlParser::readStartTag(StartTag &start)
         }
         if (c == '/') {
             start.empty = true;
-            return m_p < m_end && *m_p++ == '>';
+            return (m_p < m_end && *m_p++ == '>') || failAt(tag, QStringLiteral("Malformed tag"));
         }
         if (c == '"' || c == '\'') {
             const void *quote = std::memchr(m_p, c, size_t(m_end - m_p));
             if (!quote)
-                return false;
+                return failUnexpectedEnd();
             m_p = static_cast<const char *>(quote) + 1;
         } else if (c == '<') {
-            return false;
+            return failAt(tag, QStringLiteral("Malformed tag"));
         }
     }
-    return false;
+    return failUnexpectedEnd();
 }
 
 bool XmlParser::readEndTag(Tag tag)
 {
     const QByteArrayView name = tagName(tag);
     if (!atEndTag() || m_end - m_p < 2 + name.size() || std::memcmp(m_p + 2, name.data(), size_t(name.size())) != 0)
-        return false;
+        return failAt(m_p, QStringLiteral("Close tag does not match open tag <%1>").arg(QLatin1StringView(name)));
+    const char *closeTag = m_p;
     m_p += 2 + name.size();
     while (m_p < m_end && isSpace(*m_p))
         ++m_p;
-    return m_p < m_end && *m_p++ == '>';
+    return (m_p < m_end && *m_p++ == '>') || failAt(closeTag, QStringLiteral("Malformed tag"));
 }
 
 // The text up to the end tag, with references, CDATA sections and comments
@@ -307,7 +326,7 @@ bool XmlParser::readCharacterData(Tag tag, QByteArrayView &text)
     const char *start = m_p;
     const void *lt = std::memchr(m_p, '<', size_t(m_end - m_p));
     if (!lt)
-        return false;
+        return failUnexpectedEnd();
     m_p = static_cast<const char *>(lt);
     if (atEndTag() && !std::memchr(start, '&', size_t(m_p - start))) {
         text = QByteArrayView(start, m_p - start);
@@ -321,7 +340,7 @@ bool XmlParser::readCharacterData(Tag tag, QByteArrayView &text)
             ++m_p;
         m_scratch.append(run, m_p - run);
         if (m_p >= m_end)
-            return false;
+            return failUnexpectedEnd();
         if (*m_p == '&') {
             if (!appendReference(m_scratch))
                 return false;
@@ -332,28 +351,31 @@ bool XmlParser::readCharacterData(Tag tag, QByteArrayView &text)
             m_p += 9;
             const char *content = m_p;
             if (!skipPast("]]>"))
-                return false;
+                return failAt(content - 9, QStringLiteral("Unterminated CDATA section"));
             m_scratch.append(content, m_p - 3 - content);
         } else if (startsWith(m_p, m_end, "<!--")) {
             m_p += 4;
             if (!skipPast("-->"))
-                return false;
+                return failAt(m_p - 4, QStringLiteral("Unterminated comment"));
         } else {
-            return false;
+            return failAt(
+                m_p, QStringLiteral("Encountered unexpected element inside <%1>").arg(QLatin1StringView(tagName(tag))));
         }
     }
-    return false;
+    return failUnexpectedEnd();
 }
 
 // The five predefined entities and character references; no others exist
 // here, since entity declarations are refused.
 bool XmlParser::appendReference(QByteArray &out)
 {
+    const char *ampersand = m_p;
+    const auto unknown = [&] { return failAt(ampersand, QStringLiteral("Unknown ampersand-escape sequence")); };
     const char *semicolon = m_p + 1;
     while (semicolon < m_end && semicolon - m_p <= 12 && *semicolon != ';')
         ++semicolon;
     if (semicolon >= m_end || *semicolon != ';')
-        return false;
+        return unknown();
     const QByteArrayView name(m_p + 1, semicolon - m_p - 1);
     m_p = semicolon + 1;
     static constexpr struct {
@@ -367,65 +389,16 @@ bool XmlParser::appendReference(QByteArray &out)
         }
     }
     if (name.size() < 2 || name.front() != '#')
-        return false;
+        return unknown();
     const bool hex = name[1] == 'x';
     const QByteArrayView digits = name.sliced(hex ? 2 : 1);
     quint32 code = 0;
     const auto [rest, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
     if (digits.isEmpty() || error != std::errc() || rest != digits.data() + digits.size() || code == 0
         || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
-        return false;
-    appendUtf8(out, char32_t(code));
+        return unknown();
+    xml::appendUtf8(out, char32_t(code));
     return true;
-}
-
-// QString::fromUtf8 drops a byte-order mark at the start of the text, but
-// in a property list it is a character of the value like any other.
-QString decodeUtf8(QByteArrayView utf8)
-{
-    if (utf8.size() >= 3 && utf8[0] == char(0xef) && utf8[1] == char(0xbb) && utf8[2] == char(0xbf))
-        return QChar(0xfeff) + QString::fromUtf8(utf8.sliced(3));
-    return QString::fromUtf8(utf8);
-}
-
-// The same keys come back in file after file, so their strings are kept and
-// shared rather than decoded and allocated again: a table per thread with
-// room for kSlots / 2 keys, open addressing on the hash of the key's bytes.
-// Probes are few and bounded, so a file made to collide costs only decoding
-// its keys each time.
-QString internedKey(QByteArrayView utf8)
-{
-    constexpr qsizetype kLongestKept = 64;
-    constexpr size_t kSlots = 4096;
-    constexpr size_t kMostProbes = 16;
-    if (utf8.size() > kLongestKept)
-        return decodeUtf8(utf8);
-    struct Slot {
-        size_t hash = 0;
-        QByteArray bytes;
-        QString key;
-    };
-    struct Table {
-        std::vector<Slot> entries = std::vector<Slot>(kSlots);
-        size_t used = 0;
-    };
-    thread_local Table table;
-    const size_t hash = keyHash(utf8.data(), size_t(utf8.size())) | 1; // 0 marks a free slot
-    size_t slot = hash & (kSlots - 1);
-    for (size_t probe = 0; probe < kMostProbes; ++probe, slot = (slot + 1) & (kSlots - 1)) {
-        Slot &candidate = table.entries[slot];
-        if (candidate.hash == hash && candidate.bytes == utf8)
-            return candidate.key;
-        if (candidate.hash == 0) {
-            QString key = decodeUtf8(utf8);
-            if (table.used < kSlots / 2) {
-                candidate = {hash, utf8.toByteArray(), key};
-                ++table.used;
-            }
-            return key;
-        }
-    }
-    return decodeUtf8(utf8);
 }
 
 bool XmlParser::readString(const StartTag &start, QString &out)
@@ -439,26 +412,29 @@ bool XmlParser::readString(const StartTag &start, QString &out)
         return false;
     out = m_strings.asciiString(text);
     if (out.isNull())
-        out = decodeUtf8(text);
+        out = xml::decodeUtf8(text);
     return true;
 }
 
 bool XmlParser::readKey(QString &out)
 {
     StartTag start;
-    if (!readStartTag(start) || start.tag != Tag::Key)
+    const char *tag = m_p;
+    if (!readStartTag(start))
         return false;
+    if (start.tag != Tag::Key)
+        return failAt(tag, QStringLiteral("Found non-key inside <dict>"));
     QByteArrayView text;
     if (!start.empty && !readCharacterData(Tag::Key, text))
         return false;
-    out = internedKey(text);
+    out = xml::internedKey(text);
     return true;
 }
 
 Value XmlParser::readValue(const StartTag &start, int depth)
 {
     if (depth > kMaxDepth)
-        return {};
+        return fail("Too deeply nested");
     switch (start.tag) {
     case Tag::Dict:
         return readDictionary(start, depth);
@@ -487,7 +463,7 @@ Value XmlParser::readValue(const StartTag &start, int depth)
     case Tag::Unknown:
         break;
     }
-    return {};
+    return fail(start.tag == Tag::Key ? "Found <key> outside a <dict>" : "Encountered unexpected <plist> tag");
 }
 
 // Keys nearly always differ, and knowing that lets them go in without a
@@ -526,7 +502,11 @@ Value XmlParser::readDictionary(const StartTag &start, int depth)
             break;
         QString key;
         StartTag valueTag;
-        if (!readKey(key) || !skipMisc() || !readStartTag(valueTag))
+        if (!readKey(key) || !skipMisc())
+            return {};
+        if (atEndTag())
+            return fail("Value missing for key inside <dict>");
+        if (!readStartTag(valueTag))
             return {};
         Value value = readValue(valueTag, depth + 1);
         if (value.isNone())
@@ -593,25 +573,46 @@ Value XmlParser::readBoolean(const StartTag &start, bool value)
         return value;
     while (m_p < m_end && isSpace(*m_p))
         ++m_p;
+    if (!atEndTag())
+        return fail(value ? "Encountered non-empty <true> tag" : "Encountered non-empty <false> tag");
     return readEndTag(start.tag) ? Value(value) : Value();
 }
 
 Value XmlParser::readScalar(const StartTag &start, Value (*convert)(QByteArrayView))
 {
+    const char *content = m_p;
     QByteArrayView text;
     if (!start.empty && !readCharacterData(start.tag, text))
         return {};
-    return convert(text);
+    Value v = convert(text);
+    if (v.isNone())
+        return failAt(content, QStringLiteral("Could not interpret <%1>").arg(QLatin1StringView(tagName(start.tag))));
+    return v;
+}
+
+void XmlParser::reportFailure(ReadError *error) const
+{
+    const char *at = m_failedAt ? m_failedAt : m_p;
+    const QString reason = m_failedAt ? m_failure : QStringLiteral("Malformed property list");
+    const QByteArrayView bytes(m_begin, m_end - m_begin);
+    detail::setReadError(error, reason, at - m_begin, detail::lineAt(bytes, at - m_begin));
 }
 
 } // namespace
 
-Value readXml(QByteArrayView bytes)
+Value readXml(QByteArrayView bytes, ReadError *error)
 {
-    if (!bytes.isValidUtf8())
+    if (!bytes.isValidUtf8()) {
+        const qsizetype at = detail::firstInvalidUtf8(bytes);
+        detail::setReadError(
+            error, QStringLiteral("Encountered an invalid UTF-8 sequence"), at, detail::lineAt(bytes, at));
         return {};
+    }
     XmlParser parser(bytes);
-    return parser.readDocument();
+    Value v = parser.readDocument();
+    if (v.isNone() && error)
+        parser.reportFailure(error);
+    return v;
 }
 
 } // namespace plist

@@ -89,16 +89,23 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("missing file") << QString() << QByteArray();
-        QTest::newRow("not a property list") << u"notes.txt"_s << "hello world, this is { not"_ba;
-        QTest::newRow("broken binary") << u"Info.plist"_s << "bplist00\x01\x02"_ba;
-        QTest::newRow("empty file") << u"empty.plist"_s << QByteArray();
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("missing file") << QString() << QByteArray() << "no such file"_ba;
+        QTest::newRow("not a property list") << u"notes.txt"_s << "hello world, this is { not"_ba
+                                             << "Expected ';' or '=' after key at line 1"_ba;
+        QTest::newRow("broken binary") << u"Info.plist"_s << "bplist00\x01\x02"_ba
+                                       << "Too short for a binary property list at byte offset 10"_ba;
+        QTest::newRow("broken xml") << u"Info.plist"_s << "<plist>\n<dict>\n<key>a</key>\n</dict></plist>"_ba
+                                    << "Value missing for key inside <dict> at line 4"_ba;
+        QTest::newRow("empty file") << u"empty.plist"_s << QByteArray()
+                                    << "Cannot parse a zero-length property list"_ba;
     }
 
     void plistShouldFailWithOneLineWhenTheFileIsNoPropertyList()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, reason);
         QTemporaryDir dir;
         const QString path = name.isEmpty() ? dir.filePath(u"missing.plist"_s) : writeFile(dir, name, bytes);
         const Run run = velmoractl({u"plist"_s, path});
@@ -106,6 +113,7 @@ private slots:
         QVERIFY(run.out.isEmpty());
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY(run.err.contains(path.toUtf8()));
+        QVERIFY2(run.err.contains(reason), run.err.constData());
     }
 
     void plistShouldFailOnAFolder()
