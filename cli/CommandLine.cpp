@@ -60,7 +60,7 @@ QList<QCommandLineOption> optionList()
         {{u"scope"_s},
             u"system: the bundles' Info.plist files, for every user (default); user: the user's own\n"
             "Services settings in ~/Library/Preferences/pbs.plist"_s,
-            u"SCOPE"_s},
+            u"user|system"_s},
         {{u"carry-user-settings"_s}, u"rename moves the user's settings of the service to its new title"_s},
         {{u"h"_s, u"help"_s}, u"describe every command, or the command given"_s},
         {{u"version"_s}, u"print Velmora's version"_s},
