@@ -134,8 +134,8 @@ int save(const GlobalOptions &options, Output &output)
 {
     const VelSaveResult result = VelSaveChanges(VelServiceCatalogue::shared());
     if (options.json) {
-        const QJsonObject object {{u"entries"_s, qint64(result.entries)}, {u"confirmed"_s, qint64(result.confirmed)},
-            {u"result"_s, outcomeName(result.outcome)}};
+        const QJsonObject object {{u"scope"_s, u"system"_s}, {u"entries"_s, qint64(result.entries)},
+            {u"confirmed"_s, qint64(result.confirmed)}, {u"result"_s, outcomeName(result.outcome)}};
         output.out << QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else if (result.outcome == VelSaveOutcome::Saved || result.outcome == VelSaveOutcome::NothingToSave) {
         output.out << outcomeText(result) << '\n';

@@ -294,6 +294,35 @@ private slots:
             u"@~j"_s);
     }
 
+    void renameShouldNotSaveACarryOverItCannotRead_data()
+    {
+        QTest::addColumn<bool>("carry");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("carry asked: nothing saved") << true << 1;
+        QTest::newRow("no carry asked: a warning") << false << 0;
+    }
+
+    void renameShouldNotSaveACarryOverItCannotRead()
+    {
+        QFETCH(bool, carry);
+        QFETCH(int, exitCode);
+        SampleVolume volume;
+        QVERIFY(volume.isValid());
+        QVERIFY(QDir().mkpath(QFileInfo(volume.pbsPath()).path()));
+        const QByteArray garbage = "{ unreadable";
+        QVERIFY(plist::writeFileAtomically(volume.pbsPath(), garbage));
+        const QString info = volume.path(u"/Users/jane/Applications/Jotter.app/Contents/Info.plist"_s);
+        const QByteArray infoBefore = fileBytes(info);
+        QStringList arguments {u"rename"_s, u"Jotter"_s, u"Jot Down"_s, u"Jotter/Jot It"_s};
+        if (carry)
+            arguments << u"--carry-user-settings"_s;
+        const Run run = volume.run(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(run.err.contains(volume.pbsPath().toUtf8()));
+        QCOMPARE(fileBytes(info) == infoBefore, carry);
+        QCOMPARE(fileBytes(volume.pbsPath()), garbage);
+    }
+
     void renameShouldHaveNoUserScope()
     {
         SampleVolume volume;
