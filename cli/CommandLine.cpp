@@ -24,6 +24,9 @@ constexpr Command kCommands[] = {
     {"enable-all", "[PROVIDER]", 0, 1, "switch on every editable service", true, &runEnableAllCommand},
     {"disable-all", "[PROVIDER]", 0, 1, "switch off every editable service", true, &runDisableAllCommand},
     {"revert", "[PROVIDER]", 0, 1, "restore the state before Velmora's changes", true, &runRevertCommand},
+    {"stale", "", 0, 0, "list the user's settings that match no service any more", false, &runStaleCommand},
+    {"prune", "", 0, 0, "remove the user's settings that match no service any more", true, &runPruneCommand},
+    {"conflicts", "", 0, 0, "list the shortcuts held by more than one enabled service", false, &runConflictsCommand},
     {"plist", "FILE", 1, 1, "print any property list as XML", false, &runPlistCommand},
     {"help", "[COMMAND]", 0, 1, "describe every command, or one", false, &runHelpCommand},
 };
@@ -39,8 +42,10 @@ constexpr std::pair<const char *, const char *> kArgumentNotes[] = {
         "(\"Word Count\") when no other service of PROVIDER has it"},
     {"NEW-TITLE", "the new menu path, \"/\" between levels (\"Text/Count Words\")"},
     {"KEY",
-        "the new key equivalent, one character (an upper-case letter adds Shift);\n"
-        "an empty KEY removes the shortcut"},
+        "the new key equivalent, one character (an upper-case letter adds Shift),\n"
+        "or in the notation of the user's settings: \"@\" Command, \"$\" Shift,\n"
+        "\"~\" Option, \"^\" Control, then the key (\"@$m\"); an empty KEY removes\n"
+        "the shortcut"},
     {"FILE", "a property list in XML, binary or old-style text form"},
     {"[COMMAND]", "one of the commands \"velmoractl --help\" lists"},
 };
@@ -52,6 +57,11 @@ QList<QCommandLineOption> optionList()
         {{u"home"_s}, u"the user's home folder (default: VELMORA_HOME, else $HOME)"_s, u"DIR"_s},
         {{u"json"_s}, u"print results as JSON"_s},
         {{u"dry-run"_s}, u"edits print the change list they would save and change nothing"_s},
+        {{u"scope"_s},
+            u"system: the bundles' Info.plist files, for every user (default); user: the user's own\n"
+            "Services settings in ~/Library/Preferences/pbs.plist"_s,
+            u"user|system"_s},
+        {{u"carry-user-settings"_s}, u"rename moves the user's settings of the service to its new title"_s},
         {{u"h"_s, u"help"_s}, u"describe every command, or the command given"_s},
         {{u"version"_s}, u"print Velmora's version"_s},
     };
@@ -86,6 +96,15 @@ std::optional<Invocation> parseCommandLine(const QStringList &arguments, QString
     invocation.options.home = parser.value(u"home"_s);
     invocation.options.json = parser.isSet(u"json"_s);
     invocation.options.dryRun = parser.isSet(u"dry-run"_s);
+    invocation.options.carryUserSettings = parser.isSet(u"carry-user-settings"_s);
+    if (parser.isSet(u"scope"_s)) {
+        const QString scope = parser.value(u"scope"_s);
+        if (scope != u"user" && scope != u"system") {
+            *error = u"unknown scope \"%1\": use user or system"_s.arg(scope);
+            return std::nullopt;
+        }
+        invocation.options.scope = scope == u"user" ? Scope::User : Scope::System;
+    }
     invocation.help = parser.isSet(u"help"_s);
     invocation.version = parser.isSet(u"version"_s);
     invocation.arguments = parser.positionalArguments();
@@ -151,7 +170,8 @@ QString commandHelpText(const Command &command)
         text += u'\n' + columns(notes);
     if (command.edits)
         text += u"\nThe change is saved at once; with --dry-run the change list that would be\n"
-                "saved is printed instead, and nothing changes.\n"_s;
+                "saved (with --scope user, the pbs.plist that would be written) is printed\n"
+                "instead, and nothing changes.\n"_s;
     return text;
 }
 

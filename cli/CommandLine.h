@@ -14,11 +14,17 @@ namespace velctl {
 // Exit statuses shared by every command.
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2, kUnknownItem = 3, kNotEditable = 4, kSaveFailed = 5 };
 
+// system: the bundles' own Info.plist files, for every user; user: the
+// user's Services settings in ~/Library/Preferences/pbs.plist.
+enum class Scope { System, User };
+
 struct GlobalOptions {
     QString root; // --root DIR: the Mac volume
     QString home; // --home DIR: the user's home folder
     bool json = false;
     bool dryRun = false; // --dry-run: edits print the change list instead of saving
+    Scope scope = Scope::System; // --scope user|system
+    bool carryUserSettings = false; // --carry-user-settings: rename moves the user's entry along
 };
 
 struct Invocation {
@@ -73,5 +79,8 @@ int runShortcutCommand(const GlobalOptions &options, const QStringList &argument
 int runEnableAllCommand(const GlobalOptions &options, const QStringList &arguments);
 int runDisableAllCommand(const GlobalOptions &options, const QStringList &arguments);
 int runRevertCommand(const GlobalOptions &options, const QStringList &arguments);
+int runStaleCommand(const GlobalOptions &options, const QStringList &arguments);
+int runPruneCommand(const GlobalOptions &options, const QStringList &arguments);
+int runConflictsCommand(const GlobalOptions &options, const QStringList &arguments);
 
 } // namespace velctl

@@ -3,6 +3,8 @@
 // would be written and changes nothing.
 
 #include "CatalogueLookup.h"
+#include "RenameCarryOver.h"
+#include "UserEdits.h"
 
 #include <controller/VelSaveChanges.h>
 #include <model/VelChangeList.h>
@@ -42,7 +44,8 @@ bool selectedProviders(const QStringList &arguments, Output &output, std::vector
     return true;
 }
 
-int editOneService(const QString &command, const QStringList &arguments, Output &output)
+int editOneService(const QString &command, const QStringList &arguments, RenameCarryOver &carryOver,
+    const GlobalOptions &options, Output &output)
 {
     const VelProviderPtr provider = findProvider(arguments[0], output.err);
     if (!provider)
@@ -58,9 +61,12 @@ int editOneService(const QString &command, const QStringList &arguments, Output 
     VelServiceCatalogue &catalogue = VelServiceCatalogue::shared();
     if (command == u"enable" || command == u"disable")
         setServiceEnabled(entry, command == u"enable");
-    else if (command == u"rename")
+    else if (command == u"rename") {
+        if (!carryOver.prepare(options, provider, entry, output))
+            return kFailure;
         catalogue.setMenuPathOfService(entry, arguments[2]);
-    else if (command == u"shortcut")
+        carryOver.afterRename(options, entry, output);
+    } else if (command == u"shortcut")
         setServiceKeyEquivalent(entry, arguments[2]);
     return kSuccess;
 }
@@ -128,8 +134,8 @@ int save(const GlobalOptions &options, Output &output)
 {
     const VelSaveResult result = VelSaveChanges(VelServiceCatalogue::shared());
     if (options.json) {
-        const QJsonObject object {{u"entries"_s, qint64(result.entries)}, {u"confirmed"_s, qint64(result.confirmed)},
-            {u"result"_s, outcomeName(result.outcome)}};
+        const QJsonObject object {{u"scope"_s, u"system"_s}, {u"entries"_s, qint64(result.entries)},
+            {u"confirmed"_s, qint64(result.confirmed)}, {u"result"_s, outcomeName(result.outcome)}};
         output.out << QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else if (result.outcome == VelSaveOutcome::Saved || result.outcome == VelSaveOutcome::NothingToSave) {
         output.out << outcomeText(result) << '\n';
@@ -145,18 +151,28 @@ int save(const GlobalOptions &options, Output &output)
 // The command line has checked the number of arguments.
 int runEdit(const char *command, const GlobalOptions &options, const QStringList &arguments)
 {
+    const QString name = QLatin1String(command);
+    if (options.scope == Scope::User) {
+        if (name == u"rename") {
+            printError(u"rename changes the bundle itself and has no user scope; use --scope system"_s);
+            return kUsage;
+        }
+        return runUserEdit(name, options, arguments);
+    }
     Output output;
     loadedCatalogue(options);
-    const QString name = QLatin1String(command);
+    RenameCarryOver carryOver;
     const bool allServices = name == u"enable-all" || name == u"disable-all" || name == u"revert";
-    const int status = allServices ? editProviders(name, arguments, output) : editOneService(name, arguments, output);
+    const int status = allServices ? editProviders(name, arguments, output)
+                                   : editOneService(name, arguments, carryOver, options, output);
     if (status != kSuccess)
         return status;
     if (options.dryRun) {
         output.out << plist::writeXml(VelCollectChanges(VelServiceCatalogue::shared().applications()).entries);
         return kSuccess;
     }
-    return save(options, output);
+    const int saved = save(options, output);
+    return saved == kSuccess ? carryOver.finish(options, output) : saved;
 }
 
 } // namespace
