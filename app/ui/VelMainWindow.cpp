@@ -1,0 +1,64 @@
+#include "VelMainWindow.h"
+
+#include "VelGradientView.h"
+
+#include <util/VelSystemVersionTests.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+VelMainWindow::VelMainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+}
+
+const QBrush &VelMainWindow::mainWindowBackgroundPattern()
+{
+    static const QBrush singletonMainWindowBackgroundColor(VelGradientView::gradientImageWithSize(QSize(10, 80)));
+    return singletonMainWindowBackgroundColor;
+}
+
+QBrush VelMainWindow::backgroundColor() const
+{
+    const QBrush windowColor = QApplication::palette().brush(QPalette::Window);
+    if (VelSystemIsLeopardOrNewer())
+        return windowColor;
+    if (isActiveWindow())
+        return mainWindowBackgroundPattern();
+    return windowColor;
+}
+
+void VelMainWindow::paintEvent(QPaintEvent *event)
+{
+    if (!VelSystemIsLeopardOrNewer()) {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), backgroundColor());
+    }
+    QMainWindow::paintEvent(event);
+}
+
+bool VelMainWindow::event(QEvent *event)
+{
+    // Gradient views, the footer and the background follow the window's state.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::WindowActivate || type == QEvent::WindowDeactivate || type == QEvent::ActivationChange)
+        update();
+    return QMainWindow::event(event);
+}
+
+std::optional<QString> VelMainWindow::solomonButtonAutoSaveName(const VelSolomonButton *) const
+{
+    return m_frameAutosaveName;
+}
+
+std::optional<qreal> VelMainWindow::solomonButtonLeftMinimumWidth(const VelSolomonButton *) const
+{
+    return 120.0;
+}
+
+std::optional<qreal> VelMainWindow::solomonButtonRightMinimumWidth(const VelSolomonButton *) const
+{
+    return 200.0;
+}
