@@ -44,8 +44,19 @@ bool VelMainWindow::event(QEvent *event)
     // Gradient views, the footer and the background follow the window's state.
     const QEvent::Type type = event->type();
     if (type == QEvent::WindowActivate || type == QEvent::WindowDeactivate || type == QEvent::ActivationChange)
-        update();
+        setContentNeedsDisplay();
     return QMainWindow::event(event);
+}
+
+void VelMainWindow::setContentNeedsDisplay()
+{
+    // Qt repaints only what it thinks changed with the window's state, so the
+    // views that draw by that state are named one by one.
+    update();
+    for (QWidget *view : findChildren<QWidget *>()) {
+        if (view->isVisible())
+            view->update();
+    }
 }
 
 std::optional<QString> VelMainWindow::solomonButtonAutoSaveName(const VelSolomonButton *) const
