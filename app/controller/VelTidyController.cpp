@@ -4,11 +4,8 @@
 #include "VelServicesOutlineModel.h"
 #include "VelServicesTableModel.h"
 
-#include <ui/VelApplicationsTableView.h>
 #include <ui/VelInterfaceFile.h>
 #include <ui/VelLinkLabel.h>
-#include <ui/VelServicesOutlineView.h>
-#include <ui/VelServicesTableView.h>
 
 #include <bundles/VelBundle.h>
 #include <defaults/VelUserDefaults.h>
