@@ -2,6 +2,8 @@
 
 #include "VelTidyController.h"
 
+#include <ui/VelItemRoles.h>
+
 VelProvidersTableModel::VelProvidersTableModel(VelTidyController &controller, QObject *parent)
     : QAbstractTableModel(parent)
     , m_controller(controller)
@@ -36,6 +38,8 @@ QVariant VelProvidersTableModel::data(const QModelIndex &index, int role) const
         return m_controller.providerCellForRow(row).textColor;
     case Qt::FontRole:
         return m_controller.providerCellForRow(row).font;
+    case VelRevertTargetRole:
+        return m_controller.providerCellForRow(row).revertTarget != nullptr;
     default:
         return {};
     }

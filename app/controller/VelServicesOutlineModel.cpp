@@ -3,6 +3,7 @@
 #include "VelTidyController.h"
 
 #include <bundles/VelBundle.h>
+#include <ui/VelItemRoles.h>
 
 struct VelServicesOutlineModel::Node {
     plist::DictionaryPtr item; // none for the root
@@ -107,6 +108,8 @@ QVariant VelServicesOutlineModel::data(const QModelIndex &index, int role) const
         return m_controller.outlineCellForItem(item).title;
     case Qt::CheckStateRole:
         return m_controller.outlineViewObjectValue(VelServiceColumn, item).toInt() > 0 ? Qt::Checked : Qt::Unchecked;
+    case VelInspectorTargetRole:
+        return m_controller.outlineCellForItem(item).inspectorTarget != nullptr;
     default:
         return {};
     }

@@ -3,6 +3,7 @@
 #include "VelTidyController.h"
 
 #include <bundles/VelBundle.h>
+#include <ui/VelItemRoles.h>
 
 VelServicesTableModel::VelServicesTableModel(VelTidyController &controller, QObject *parent)
     : QAbstractTableModel(parent)
@@ -43,6 +44,8 @@ QVariant VelServicesTableModel::data(const QModelIndex &index, int role) const
         return m_controller.tableViewObjectValue(VelTableKind::Services, VelServiceColumn, row).toInt() > 0
             ? Qt::Checked
             : Qt::Unchecked;
+    case VelInspectorTargetRole:
+        return m_controller.serviceCellForRow(row).inspectorTarget != nullptr;
     default:
         return {};
     }

@@ -5,7 +5,6 @@
 #include "VelServicesTableModel.h"
 
 #include <ui/VelInterfaceFile.h>
-#include <ui/VelItemDelegates.h>
 #include <ui/VelLinkLabel.h>
 
 #include <bundles/VelBundle.h>
@@ -121,12 +120,10 @@ void VelTidyController::releaseInterface()
 void VelTidyController::setUpViews()
 {
     m_mainWindow->installEventFilter(this);
+    // The views bring their own cells.
     m_applicationsTableView->setModel(m_providersModel.get());
-    m_applicationsTableView->setItemDelegate(new VelProviderItemDelegate(m_applicationsTableView));
     m_servicesTableView->setModel(m_servicesModel.get());
-    m_servicesTableView->setItemDelegate(new VelServiceItemDelegate(m_servicesTableView));
     m_servicesOutlineView->setModel(m_outlineModel.get());
-    m_servicesOutlineView->setItemDelegate(new VelServiceItemDelegate(m_servicesOutlineView));
 
     for (QTableView *table : {m_applicationsTableView.data(), m_servicesTableView.data()}) {
         table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -137,13 +134,17 @@ void VelTidyController::setUpViews()
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         table->verticalHeader()->hide();
     }
-    // The service column takes the width the key column leaves.
+    // The service column takes the width the key column leaves (the outline
+    // fits its first column itself).
     for (QHeaderView *header : {m_servicesTableView->horizontalHeader(), m_servicesOutlineView->header()}) {
         header->setStretchLastSection(false);
-        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        if (header == m_servicesTableView->horizontalHeader())
+            header->setSectionResizeMode(0, QHeaderView::Stretch);
         header->setSectionResizeMode(1, QHeaderView::Interactive);
         header->resizeSection(1, 130);
     }
+    if (QWidget *fakeHeader = m_mainWindow->findChild<QWidget *>(QStringLiteral("fakeHeaderView")))
+        fakeHeader->setFixedHeight(m_servicesOutlineView->header()->sizeHint().height());
     m_servicesOutlineView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_servicesOutlineView->setUniformRowHeights(true);
     m_servicesOutlineView->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -56,8 +56,9 @@ struct VelProviderCell {
     QFont font;
 };
 
-// How a service cell (services table or outline) is drawn.
-struct VelServiceCell {
+// How a service cell (services table or outline) is drawn: what the controller
+// gives the cell before it draws.
+struct VelServiceCellSettings {
     QString title;
     plist::DictionaryPtr inspectorTarget; // none unless the service is editable
     bool enabled = false;
@@ -116,7 +117,7 @@ public:
     bool tableViewShouldEditTableColumn(VelTableKind table, const QString &column, int row);
     [[nodiscard]] int tableViewHeightOfRow(VelTableKind table, int row, int rowHeight) const;
     [[nodiscard]] VelProviderCell providerCellForRow(int row) const;
-    [[nodiscard]] VelServiceCell serviceCellForRow(int row) const;
+    [[nodiscard]] VelServiceCellSettings serviceCellForRow(int row) const;
     void tableViewSelectionDidChange(VelTableKind table);
     void replaceTableView(QAbstractItemView *viewToRemove, QAbstractItemView *viewToShow);
 
@@ -127,7 +128,7 @@ public:
     [[nodiscard]] QVariant outlineViewObjectValue(const QString &column, const plist::DictionaryPtr &item) const;
     void outlineViewSetObjectValue(const QVariant &value, const QString &column, const plist::DictionaryPtr &item);
     bool outlineViewShouldEditTableColumn(const QString &column, const plist::DictionaryPtr &item);
-    [[nodiscard]] VelServiceCell outlineCellForItem(const plist::DictionaryPtr &item) const;
+    [[nodiscard]] VelServiceCellSettings outlineCellForItem(const plist::DictionaryPtr &item) const;
 
     // The inspector sheet; it comes with the inspector and shows nothing yet.
     void showInspectorForService(const plist::DictionaryPtr &service, const VelProviderPtr &provider);

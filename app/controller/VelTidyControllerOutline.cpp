@@ -81,9 +81,9 @@ bool VelTidyController::outlineViewShouldEditTableColumn(const QString &column, 
     return false;
 }
 
-VelServiceCell VelTidyController::outlineCellForItem(const plist::DictionaryPtr &item) const
+VelServiceCellSettings VelTidyController::outlineCellForItem(const plist::DictionaryPtr &item) const
 {
-    VelServiceCell cell;
+    VelServiceCellSettings cell;
     if (!item)
         return cell;
     if (isFolderNode(item)) {

@@ -7,6 +7,10 @@
 #include "VelServicesOutlineModel.h"
 
 #include <bundles/VelBundle.h>
+#include <ui/VelApplicationsTableView.h>
+#include <ui/VelContextButton.h>
+#include <ui/VelServicesOutlineView.h>
+#include <ui/VelServicesTableView.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -128,6 +132,26 @@ void VelTidyController::connectCommands()
     if (auto *button = m_mainWindow->findChild<QToolButton *>(QStringLiteral("contextButton"))) {
         connect(button, &QToolButton::clicked, this,
             [button, popUpMenu] { popUpMenu(button, button->mapToGlobal(QPoint(0, button->height()))); });
+        if (auto *contextButton = qobject_cast<VelContextButton *>(button))
+            contextButton->setMenuSource([this](QWidget *asking) { return contextMenuForView(asking); });
+    }
+    // The revert button of a provider row and the inspector button of a
+    // service cell.
+    if (auto *providers = qobject_cast<VelApplicationsTableView *>(m_applicationsTableView)) {
+        connect(providers, &VelApplicationsTableView::revertRequested, this, [this](const QModelIndex &index) {
+            if (index.row() >= 1 && size_t(index.row() - 1) < applications().size())
+                revertApplication(applications()[size_t(index.row() - 1)]);
+        });
+    }
+    if (auto *table = qobject_cast<VelServicesTableView *>(m_servicesTableView)) {
+        connect(table, &VelServicesTableView::inspectorRequested, this, [this](const QModelIndex &index) {
+            tableViewShouldEditTableColumn(VelTableKind::Services, VelKeyColumn, index.row());
+        });
+    }
+    if (auto *outline = qobject_cast<VelServicesOutlineView *>(m_servicesOutlineView)) {
+        connect(outline, &VelServicesOutlineView::inspectorRequested, this, [this](const QModelIndex &index) {
+            outlineViewShouldEditTableColumn(VelKeyColumn, m_outlineModel->itemAt(index));
+        });
     }
 
     // A double click on a key equivalent opens the inspector; nothing is

@@ -124,9 +124,9 @@ VelProviderCell VelTidyController::providerCellForRow(int row) const
     return cell;
 }
 
-VelServiceCell VelTidyController::serviceCellForRow(int row) const
+VelServiceCellSettings VelTidyController::serviceCellForRow(int row) const
 {
-    VelServiceCell cell;
+    VelServiceCellSettings cell;
     const VelProviderPtr provider = selectedApplication();
     const plist::DictionaryPtr service = provider ? provider->serviceAtIndex(row) : nullptr;
     if (!service)

@@ -1,5 +1,7 @@
 #include "VelInterfaceFile.h"
 
+#include "VelUiLoader.h"
+
 #include <bundles/VelBundle.h>
 
 #include <QAbstractButton>
@@ -8,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QUiLoader>
 #include <QWidget>
 
 namespace {
@@ -69,8 +70,8 @@ QWidget *VelLoadInterfaceFile(const VelBundle &bundle, const QString &name, QWid
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    QUiLoader loader;
-    QWidget *root = loader.load(&file, parent);
+    VelUiLoader loader;
+    QWidget *root = loader.loadAndAwake(&file, parent);
     VelLocalizeInterface(root);
     return root;
 }

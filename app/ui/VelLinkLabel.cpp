@@ -1,5 +1,7 @@
 #include "VelLinkLabel.h"
 
+#include "VelLinkTextField.h"
+
 #include <util/gui/VelShowInFinder.h>
 
 #include <QLabel>
@@ -13,6 +15,10 @@ const char *const kLinkedPathProperty = "velLinkedPath";
 
 void VelSetStringValue(QLabel *label, const QString &text)
 {
+    if (auto *field = qobject_cast<VelLinkTextField *>(label)) {
+        field->setStringValue(text);
+        return;
+    }
     if (!label)
         return;
     label->setTextFormat(Qt::PlainText);
@@ -23,6 +29,11 @@ void VelSetStringValue(QLabel *label, const QString &text)
 
 void VelSetStringValueLink(QLabel *label, const QString &text, const QString &linkedPath)
 {
+    if (auto *field = qobject_cast<VelLinkTextField *>(label)) {
+        field->setStringValue(text, linkedPath);
+        field->setAccessibleDescription(linkedPath);
+        return;
+    }
     if (!label)
         return;
     // The path travels as a file URL, so no character of it can end the
@@ -37,12 +48,17 @@ void VelSetStringValueLink(QLabel *label, const QString &text, const QString &li
 
 QString VelLinkedPath(const QLabel *label)
 {
+    if (const auto *field = qobject_cast<const VelLinkTextField *>(label)) {
+        const QUrl &url = field->linkedURL();
+        return url.isLocalFile() ? url.toLocalFile() : url.toString();
+    }
     return label ? label->property(kLinkedPathProperty).toString() : QString();
 }
 
 void VelConnectLinkToFileManager(QLabel *label)
 {
-    if (!label)
+    // A link text field opens its own link.
+    if (!label || qobject_cast<VelLinkTextField *>(label))
         return;
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     QObject::connect(label, &QLabel::linkActivated, label, [label](const QString &) {

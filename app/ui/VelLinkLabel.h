@@ -1,7 +1,8 @@
 #pragma once
 
-// A label that shows a text, optionally followed by a link arrow that stands
-// for a file: activating the arrow reveals the file in the file manager.
+// Text and link of a label that may carry a link. A VelLinkTextField shows
+// the link as its arrow; any other label gets a rich-text arrow that reveals
+// the linked file in the file manager.
 
 #include <QString>
 
@@ -13,5 +14,5 @@ void VelSetStringValueLink(QLabel *label, const QString &text, const QString &li
 // The linked path, empty for a label without a link.
 [[nodiscard]] QString VelLinkedPath(const QLabel *label);
 
-// Makes the label reveal its linked path when the arrow is activated.
+// Makes a plain label reveal its linked path when the arrow is activated.
 void VelConnectLinkToFileManager(QLabel *label);
