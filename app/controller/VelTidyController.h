@@ -7,6 +7,8 @@
 // controller's answers into what Qt's views ask for, and the controller tells
 // them when to announce a change. Widgets reach it through controller().
 
+#include "VelWorkerRun.h"
+
 #include <model/VelServiceCatalogue.h>
 
 #include <QCheckBox>
@@ -26,12 +28,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class VelEventPump;
 class VelProvidersTableModel;
 class VelServicesOutlineModel;
 class VelServicesTableModel;
+class VelWorkerRunner;
 
 // Which of the two tables asks.
 enum class VelTableKind { Providers, Services };
@@ -132,6 +136,15 @@ public:
     // The inspector sheet; it comes with the inspector and shows nothing yet.
     void showInspectorForService(const plist::DictionaryPtr &service, const VelProviderPtr &provider);
 
+    // Saving. A save runs while the event loop does: until saveFinished,
+    // commands that would change the catalogue are ignored and a request
+    // to quit is answered when the save is over.
+    [[nodiscard]] bool isSaving() const { return m_saving; }
+    // Where saves find the worker and the home folder; none (the default)
+    // means the application bundle's TidyWorker and the user's home as they
+    // are when the save starts.
+    void setWorkerRunPlaces(const std::optional<VelWorkerRunPlaces> &places);
+
     // The context menu of the services pane: built anew for each request and
     // owned by the caller.
     [[nodiscard]] QMenu *contextMenuForView(QWidget *view);
@@ -184,6 +197,8 @@ public:
 signals:
     // The application is about to quit: termination was answered yes.
     void applicationWillTerminate();
+    // A save ended, whatever its outcome, with the window up to date.
+    void saveFinished();
 
 private:
     VelTidyController();
@@ -197,6 +212,10 @@ private:
     void centerMainWindow();
     void showSheet(QDialog *sheet);
     void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
+    void workerRunFinished(qint64 result);
+    void endSuccessfulSave();
+    void endFailedSave();
+    void endSave(bool reloadCatalogue);
 
     VelServiceCatalogue &m_catalogue;
 
@@ -218,6 +237,14 @@ private:
     std::unique_ptr<VelProvidersTableModel> m_providersModel;
     std::unique_ptr<VelServicesTableModel> m_servicesModel;
     std::unique_ptr<VelServicesOutlineModel> m_outlineModel;
+
+    std::unique_ptr<VelWorkerRunner> m_workerRunner;
+    std::optional<VelWorkerRunPlaces> m_workerRunPlaces;
+    qsizetype m_saveEntries = 0;
+    bool m_saveProviderVanished = false;
+    bool m_saving = false;
+    bool m_quitWhenSaveEnds = false;
+    bool m_terminateWhenSaveEnds = false;
 
     QTimer m_hideProgressTimer;
     std::function<void()> m_automaticUpdateCheck;

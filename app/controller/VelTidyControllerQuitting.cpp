@@ -36,6 +36,12 @@ void VelTidyController::terminate()
 
 VelTerminateReply VelTidyController::applicationShouldTerminate()
 {
+    // The question waits for the save: its outcome decides whether there
+    // is anything left to ask about.
+    if (m_saving) {
+        m_terminateWhenSaveEnds = true;
+        return VelTerminateReply::Later;
+    }
     if (!m_saveButton || !m_saveButton->isEnabled())
         return VelTerminateReply::Now;
     if (m_terminationPending)
@@ -78,8 +84,13 @@ void VelTidyController::sheetDidEndShouldSave(int returnCode)
         return;
     }
     // Saving's own failures do not keep the application running.
-    if (returnCode == VelAlertDefaultReturn)
+    if (returnCode == VelAlertDefaultReturn) {
         save();
+        if (m_saving) {
+            m_quitWhenSaveEnds = true;
+            return;
+        }
+    }
     replyToApplicationShouldTerminate(true);
 }
 

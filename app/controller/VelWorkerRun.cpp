@@ -1,6 +1,5 @@
-#include "VelWorkerRun.h"
+#include "VelWorkerRun_p.h"
 
-#include <authorization/VelAuthorization.h>
 #include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
@@ -35,22 +34,18 @@ QString infoPathOfEntry(const plist::Array &changeList, qsizetype k)
     return entry ? entry->value(u"Info Path").toString() : QString();
 }
 
-// Reads the worker's output one byte at a time as it arrives.
-qint64 followOutput(QProcess &worker, const plist::Array &changeList, const VelWorkerRunObserver &observer)
+// Reads the worker's output one byte at a time as it arrives, blocking.
+void followOutputBlocking(QProcess &worker, VelWorkerOutputFollower &follower)
 {
-    qint64 received = 0;
     for (;;) {
         char character = 0;
         if (worker.bytesAvailable() == 0 && !worker.waitForReadyRead(-1) && worker.bytesAvailable() == 0)
             break;
         if (!worker.getChar(&character))
             break;
-        ++received;
-        if (received <= changeList.size() && observer.entryConfirmed)
-            observer.entryConfirmed(received, infoPathOfEntry(changeList, received));
+        follower.characterReceived();
     }
     worker.waitForFinished(-1);
-    return received;
 }
 
 } // namespace
@@ -75,35 +70,77 @@ QStringList VelPathsToWrite(const plist::Array &changeList)
     return paths;
 }
 
+VelWorkerRunPreparation VelPrepareWorkerRun(const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places)
+{
+    VelWorkerRunPreparation preparation;
+    if (!QFileInfo::exists(places.workerPath)) {
+        preparation.failure = VelWorkerMissing;
+        return preparation;
+    }
+    const QString support = places.homePath + supportFolderName();
+    const QString velmoraSupport = support + QStringLiteral("/Velmora");
+    if (!checkFolder(support) || !checkFolder(velmoraSupport)
+        || !writeChangeList(changeList, velmoraSupport + QStringLiteral("/Changes.plist"))) {
+        preparation.failure = VelWorkerListNotWritten;
+        return preparation;
+    }
+    std::unique_ptr<VelAuthorization> authorization = VelAuthorization::create();
+    if (!authorization) {
+        preparation.failure = VelWorkerNoAuthorization;
+        return preparation;
+    }
+    if (authorization->copyRights(VelPathsToWrite(*changeList)))
+        preparation.authorization = std::move(authorization);
+    return preparation;
+}
+
+std::unique_ptr<QProcess> VelStartWorker(VelAuthorization &authorization, const VelWorkerRunPlaces &places)
+{
+    return authorization.executeWithPrivileges(
+        places.workerPath, {QStringLiteral("-go"), QString::fromLatin1(kTidyWorkerHomeArgument), places.homePath});
+}
+
+VelWorkerOutputFollower::VelWorkerOutputFollower(
+    const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer)
+    : m_changeList(changeList)
+    , m_observer(observer)
+{
+}
+
+void VelWorkerOutputFollower::rightsKnownGranted()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (m_observer.progressShown)
+        m_observer.progressShown(m_changeList->size());
+}
+
+void VelWorkerOutputFollower::characterReceived()
+{
+    rightsKnownGranted();
+    ++m_received;
+    if (m_received <= m_changeList->size() && m_observer.entryConfirmed)
+        m_observer.entryConfirmed(m_received, infoPathOfEntry(*m_changeList, m_received));
+}
+
+qint64 VelWorkerOutputFollower::outputEnded()
+{
+    if (m_observer.progressHidden)
+        m_observer.progressHidden(1.0);
+    return m_received;
+}
+
 qint64 runWorkerForChangedInfoPlists(
     const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
 {
-    if (!QFileInfo::exists(places.workerPath))
-        return VelWorkerMissing;
-    const QString support = places.homePath + supportFolderName();
-    const QString velmoraSupport = support + QStringLiteral("/Velmora");
-    if (!checkFolder(support) || !checkFolder(velmoraSupport))
-        return VelWorkerListNotWritten;
-    if (!writeChangeList(changeList, velmoraSupport + QStringLiteral("/Changes.plist")))
-        return VelWorkerListNotWritten;
-    const qsizetype n = changeList->size();
-
-    const std::unique_ptr<VelAuthorization> authorization = VelAuthorization::create();
-    if (!authorization)
-        return VelWorkerNoAuthorization;
-    if (!authorization->copyRights(VelPathsToWrite(*changeList)))
-        return VelWorkerNothingConfirmed;
-
-    if (observer.progressShown)
-        observer.progressShown(n);
-    QProcessEnvironment pass;
-    pass.insert(QStringLiteral("VELMORA_HOME"), places.homePath);
-    qint64 received = 0;
-    if (const std::unique_ptr<QProcess> worker
-        = authorization->executeWithPrivileges(places.workerPath, {QStringLiteral("-go")}, pass)) {
-        received = followOutput(*worker, *changeList, observer);
-    }
-    if (observer.progressHidden)
-        observer.progressHidden(1.0);
-    return received;
+    VelWorkerRunPreparation preparation = VelPrepareWorkerRun(changeList, places);
+    if (!preparation.isReady())
+        return preparation.failure;
+    VelWorkerOutputFollower follower(changeList, observer);
+    if (preparation.authorization->rightsKnownBeforeStart())
+        follower.rightsKnownGranted();
+    if (const std::unique_ptr<QProcess> worker = VelStartWorker(*preparation.authorization, places))
+        followOutputBlocking(*worker, follower);
+    return follower.outputEnded();
 }
