@@ -10,6 +10,7 @@
 #include "VelWorkerRun.h"
 
 #include <model/VelServiceCatalogue.h>
+#include <ui/VelInspectorWindow.h>
 
 #include <QCheckBox>
 #include <QColor>
@@ -17,6 +18,7 @@
 #include <QFont>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -133,8 +135,15 @@ public:
     bool outlineViewShouldEditTableColumn(const QString &column, const plist::DictionaryPtr &item);
     [[nodiscard]] VelServiceCell outlineCellForItem(const plist::DictionaryPtr &item) const;
 
-    // The inspector sheet; it comes with the inspector and shows nothing yet.
+    // The inspector sheet. A service without a title, or one no provider
+    // owns (when none is given), opens nothing.
     void showInspectorForService(const plist::DictionaryPtr &service, const VelProviderPtr &provider);
+    // The same for the service at a row of the services table or the
+    // outline, the provider found from the entry: what the key column's
+    // double click and a service cell's inspector button call.
+    void showInspectorForEntry(const QModelIndex &index);
+    [[nodiscard]] bool populateInspectorWithMenuPath(
+        const std::optional<QString> &menuPath, const std::optional<QString> &keyEquivalent);
 
     // Saving. A save runs while the event loop does: until saveFinished,
     // commands that would change the catalogue are ignored and a request
@@ -164,6 +173,12 @@ public:
     [[nodiscard]] QCheckBox *restrictSourceSwitch() const { return m_restrictSourceSwitch; }
     [[nodiscard]] QCheckBox *showSourceSwitch() const { return m_showSourceSwitch; }
     [[nodiscard]] QMessageBox *saveChangesSheet() const { return m_saveChangesSheet; }
+    [[nodiscard]] VelInspectorWindow *inspectorSheet() const { return m_inspectorSheet; }
+    [[nodiscard]] QLabel *inspectorApplicationTextField() const { return m_inspectorApplicationTextField; }
+    [[nodiscard]] QLineEdit *serviceMenuItemTextField() const { return m_serviceMenuItemTextField; }
+    [[nodiscard]] QLineEdit *serviceSubmenuTextField() const { return m_serviceSubmenuTextField; }
+    [[nodiscard]] QLineEdit *serviceKeyEquivalentTextField() const { return m_serviceKeyEquivalentTextField; }
+    [[nodiscard]] const plist::DictionaryPtr &currentInspectorService() const { return m_currentInspectorService; }
     [[nodiscard]] VelProvidersTableModel *providersModel() const { return m_providersModel.get(); }
     [[nodiscard]] VelServicesTableModel *servicesModel() const { return m_servicesModel.get(); }
     [[nodiscard]] VelServicesOutlineModel *outlineModel() const { return m_outlineModel.get(); }
@@ -186,6 +201,10 @@ public slots:
     void enableSelectedApplicationServices();
     void disableSelectedApplicationServices();
     void revertSelectedApplication();
+    // The inspector sheet's buttons.
+    void revertInspectorService();
+    void inspectorCancel();
+    void inspectorOK();
     // The application's terminate: asks applicationShouldTerminate() first.
     void terminate();
 
@@ -212,6 +231,7 @@ private:
     void centerMainWindow();
     void showSheet(QDialog *sheet);
     void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
+    bool loadInspectorSheet();
     void workerRunFinished(qint64 result);
     void endSuccessfulSave();
     void endFailedSave();
@@ -233,6 +253,14 @@ private:
     QPointer<QCheckBox> m_restrictSourceSwitch;
     QPointer<QCheckBox> m_showSourceSwitch;
     QPointer<QMessageBox> m_saveChangesSheet;
+    QPointer<VelInspectorWindow> m_inspectorSheet;
+    QPointer<QLabel> m_inspectorApplicationTextField;
+    QPointer<QLineEdit> m_serviceMenuItemTextField;
+    QPointer<QLineEdit> m_serviceSubmenuTextField;
+    QPointer<QLineEdit> m_serviceKeyEquivalentTextField;
+    QPointer<QPushButton> m_inspectorRevertButton;
+    VelProviderPtr m_currentInspectorApplication;
+    plist::DictionaryPtr m_currentInspectorService;
 
     std::unique_ptr<VelProvidersTableModel> m_providersModel;
     std::unique_ptr<VelServicesTableModel> m_servicesModel;

@@ -106,11 +106,6 @@ VelServiceCell VelTidyController::outlineCellForItem(const plist::DictionaryPtr 
     return cell;
 }
 
-void VelTidyController::showInspectorForService(const plist::DictionaryPtr &, const VelProviderPtr &)
-{
-    // The inspector sheet is not part of the window yet.
-}
-
 // Commands.
 
 void VelTidyController::expandAllServices()

@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 
 #include <model/VelServiceKeys.h>
+#include <ui/VelInspectorWindow.h>
 
 #include <gui/VelBeep.h>
 #include <log/VelLog.h>
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -114,10 +116,17 @@ private slots:
     void editsShouldReachTheFilesOnDisk()
     {
         ThreeDirtyProviders volume(c);
-        const VelProviderPtr a = provider(c, u"A"_s);
-        setServiceEnabled(a->serviceAtIndex(0), true);
-        setServiceMenuItemTitle(a->serviceAtIndex(0), u"Tools/Renamed"_s);
-        setServiceKeyEquivalent(a->serviceAtIndex(0), u"K"_s);
+        // A's service is switched on again, renamed into a submenu and given
+        // a shortcut in the inspector, as a user does it.
+        selectProvider(c, u"A"_s);
+        c->tableViewSetObjectValue(VelTableKind::Services, 1, VelServiceColumn, 0);
+        c->tableViewShouldEditTableColumn(VelTableKind::Services, VelKeyColumn, 0);
+        QVERIFY(c->inspectorSheet() && c->inspectorSheet()->isVisible());
+        c->serviceMenuItemTextField()->setText(u"Renamed"_s);
+        c->serviceSubmenuTextField()->setText(u"Tools"_s);
+        QTest::keyClick(c->serviceKeyEquivalentTextField(), 'K');
+        c->inspectorSheet()->findChild<QPushButton *>(u"inspectorOKButton"_s)->click();
+        selectProvidersRow(c, 0);
         const ShowCounter bar(c->progressIndicator());
         const int refreshes = NSUpdateDynamicServicesCallCount();
         const int beeps = VelBeepCount();
