@@ -9,6 +9,7 @@
 
 #include "VelWorkerRun.h"
 
+#include <model/VelChangeList.h>
 #include <model/VelServiceCatalogue.h>
 #include <ui/VelInspectorWindow.h>
 
@@ -232,6 +233,7 @@ private:
     void showSheet(QDialog *sheet);
     void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
     bool loadInspectorSheet();
+    [[nodiscard]] VelChangeList collectChangesKeepingWindowAlive(VelEventPump &pump) const;
     void workerRunFinished(qint64 result);
     void endSuccessfulSave();
     void endFailedSave();

@@ -7,18 +7,54 @@
 
 #include "VelEventPump.h"
 #include "VelProvidersTableModel.h"
+#include "VelServicesOutlineModel.h"
+#include "VelServicesTableModel.h"
 #include "VelWorkerRunner.h"
 
 #include <model/VelChangeList.h>
 #include <ui/VelLinkLabel.h>
 
 #include <gui/VelBeep.h>
+#include <plist/PlistValue.h>
 #include <util/VelPathUtilities.h>
 #include <workspace/VelWorkspace.h>
 
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
+#include <QTreeView>
+
+#include <vector>
+
+namespace {
+
+// Keeps views from painting while it lives.
+class ViewUpdatesSuspended {
+public:
+    explicit ViewUpdatesSuspended(std::initializer_list<QWidget *> views)
+    {
+        for (QWidget *view : views) {
+            view->setUpdatesEnabled(false);
+            m_views.emplace_back(view);
+        }
+    }
+    ~ViewUpdatesSuspended()
+    {
+        for (const QPointer<QWidget> &view : m_views) {
+            if (view)
+                view->setUpdatesEnabled(true);
+        }
+    }
+    ViewUpdatesSuspended(const ViewUpdatesSuspended &) = delete;
+    ViewUpdatesSuspended &operator=(const ViewUpdatesSuspended &) = delete;
+
+private:
+    std::vector<QPointer<QWidget>> m_views;
+};
+
+} // namespace
 
 void VelTidyController::setWorkerRunPlaces(const std::optional<VelWorkerRunPlaces> &places)
 {
@@ -30,7 +66,8 @@ void VelTidyController::save()
     if (m_saving || m_reloading)
         return;
     m_saving = true;
-    const VelChangeList changes = VelCollectChanges(applications());
+    VelEventPump pump;
+    const VelChangeList changes = collectChangesKeepingWindowAlive(pump);
     m_saveEntries = changes.size();
     m_saveProviderVanished = changes.providerVanished;
     m_reloadButton->setEnabled(false);
@@ -59,6 +96,21 @@ void VelTidyController::save()
         changes.entries, observer, m_workerRunPlaces ? *m_workerRunPlaces : VelWorkerRunPlaces::standard());
 }
 
+// The list is written on another thread, so it holds copies: nothing in it
+// is shared with the catalogue, which the window keeps reading.
+VelChangeList VelTidyController::collectChangesKeepingWindowAlive(VelEventPump &pump) const
+{
+    VelChangeList changes;
+    for (const VelProviderPtr &provider : applications()) {
+        const VelChangeList own = VelCollectChanges({provider});
+        changes.providerVanished = changes.providerVanished || own.providerVanished;
+        for (const plist::Value &entry : *own.entries)
+            changes.entries->append(plist::deepCopy(entry));
+        pump.pumpIfDue();
+    }
+    return changes;
+}
+
 void VelTidyController::workerRunFinished(qint64 result)
 {
     if (result < 0)
@@ -75,7 +127,10 @@ void VelTidyController::endSuccessfulSave()
 {
     // Re-reading hundreds of Info.plist files and rebuilding the tree lets
     // the window paint now and then; user input waits until they are done.
+    // The services views do not paint meanwhile: their rows still hold the
+    // entries the providers just dropped, which no provider owns any more.
     VelEventPump pump;
+    const ViewUpdatesSuspended suspended({m_servicesTableView, m_servicesOutlineView});
     for (const VelProviderPtr &provider : applications()) {
         provider->invalidate();
         pump.pumpIfDue();
@@ -86,7 +141,10 @@ void VelTidyController::endSuccessfulSave()
     }
     m_catalogue.rebuildServiceMenuRepresentation([&pump] { pump.pumpIfDue(); });
     m_providersModel->setNeedsDisplay();
-    reloadServicesViews();
+    // Every folder of the rebuilt tree is new, so no folder stays open and
+    // the old rows need not be asked whether they were.
+    m_servicesModel->reloadData();
+    m_outlineModel->reloadData();
     m_saveButton->setEnabled(false);
     m_mainWindow->setWindowModified(false);
     NSUpdateDynamicServices();

@@ -19,6 +19,8 @@ const QString &supportFolderName()
 
 // The worker trusts the list only when neither group nor others could have
 // written it, so it is never created with such rights, whatever the umask.
+// The umask is the process's: a file another thread creates meanwhile is at
+// worst kept from group and others too.
 bool writeChangeList(const plist::ArrayPtr &changeList, const QString &path)
 {
     const mode_t previous = ::umask(022);
@@ -70,20 +72,28 @@ QStringList VelPathsToWrite(const plist::Array &changeList)
     return paths;
 }
 
-VelWorkerRunPreparation VelPrepareWorkerRun(const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places)
+QString VelChangeListFolder(const VelWorkerRunPlaces &places)
+{
+    return places.homePath + supportFolderName() + QStringLiteral("/Velmora");
+}
+
+qint64 VelCheckWorkerRunPlaces(const VelWorkerRunPlaces &places)
+{
+    if (!QFileInfo::exists(places.workerPath))
+        return VelWorkerMissing;
+    if (!checkFolder(places.homePath + supportFolderName()) || !checkFolder(VelChangeListFolder(places)))
+        return VelWorkerListNotWritten;
+    return 0;
+}
+
+bool VelWriteChangeList(const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places)
+{
+    return writeChangeList(changeList, VelChangeListFolder(places) + QStringLiteral("/Changes.plist"));
+}
+
+VelWorkerRunPreparation VelAuthorizeWorkerRun(const plist::ArrayPtr &changeList)
 {
     VelWorkerRunPreparation preparation;
-    if (!QFileInfo::exists(places.workerPath)) {
-        preparation.failure = VelWorkerMissing;
-        return preparation;
-    }
-    const QString support = places.homePath + supportFolderName();
-    const QString velmoraSupport = support + QStringLiteral("/Velmora");
-    if (!checkFolder(support) || !checkFolder(velmoraSupport)
-        || !writeChangeList(changeList, velmoraSupport + QStringLiteral("/Changes.plist"))) {
-        preparation.failure = VelWorkerListNotWritten;
-        return preparation;
-    }
     std::unique_ptr<VelAuthorization> authorization = VelAuthorization::create();
     if (!authorization) {
         preparation.failure = VelWorkerNoAuthorization;
@@ -134,7 +144,11 @@ qint64 VelWorkerOutputFollower::outputEnded()
 qint64 runWorkerForChangedInfoPlists(
     const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
 {
-    VelWorkerRunPreparation preparation = VelPrepareWorkerRun(changeList, places);
+    if (const qint64 failure = VelCheckWorkerRunPlaces(places))
+        return failure;
+    if (!VelWriteChangeList(changeList, places))
+        return VelWorkerListNotWritten;
+    VelWorkerRunPreparation preparation = VelAuthorizeWorkerRun(changeList);
     if (!preparation.isReady())
         return preparation.failure;
     VelWorkerOutputFollower follower(changeList, observer);

@@ -11,8 +11,16 @@
 
 #include <memory>
 
-// Steps up to the grant: the worker found, Changes.plist written, the right
-// asked for. Either a failure (one of the negative results, or
+// Steps 1 and 2: the worker found, the support folders made. 0, or
+// VelWorkerMissing or VelWorkerListNotWritten.
+[[nodiscard]] qint64 VelCheckWorkerRunPlaces(const VelWorkerRunPlaces &places);
+
+// Step 3: Changes.plist written, kept from group and others. Touches nothing
+// but the list and the file, so it may run on another thread as long as
+// nobody changes the list meanwhile.
+[[nodiscard]] bool VelWriteChangeList(const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places);
+
+// Up to the grant: either a failure (VelWorkerNoAuthorization, or
 // VelWorkerNothingConfirmed when the right was refused) or an authorization
 // holding the right.
 struct VelWorkerRunPreparation {
@@ -22,8 +30,7 @@ struct VelWorkerRunPreparation {
     [[nodiscard]] bool isReady() const { return authorization != nullptr; }
 };
 
-[[nodiscard]] VelWorkerRunPreparation VelPrepareWorkerRun(
-    const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places);
+[[nodiscard]] VelWorkerRunPreparation VelAuthorizeWorkerRun(const plist::ArrayPtr &changeList);
 
 // Starts the worker with "-go" and the home folder; none when it could not
 // be started.

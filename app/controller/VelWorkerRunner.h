@@ -13,6 +13,7 @@
 #include <memory>
 
 class QProcess;
+class QThread;
 class VelAuthorization;
 class VelWorkerOutputFollower;
 
@@ -24,9 +25,11 @@ public:
     ~VelWorkerRunner() override;
 
     // Starts a run. Whatever happens, finished() follows exactly once: before
-    // start returns when nothing was started (worker missing, list not
-    // written, right refused), else when the worker's output ends. The
-    // observer's calls come in between. False when a run is already going.
+    // start returns when the worker or a support folder is missing, else
+    // from the event loop (list not written, right refused, or the worker's
+    // output ended). The observer's calls come in between. False when a run
+    // is already going. The list is written to Changes.plist on another
+    // thread: nothing else may hold or change its values until finished().
     bool start(const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer,
         const VelWorkerRunPlaces &places = VelWorkerRunPlaces::standard());
 
@@ -37,12 +40,17 @@ signals:
     void finished(qint64 result);
 
 private:
+    void listWriterEnded();
     void readOutput();
     void workerEnded();
     void finish(qint64 result);
 
     bool m_running = false;
     VelWorkerRunObserver m_observer;
+    plist::ArrayPtr m_changeList;
+    VelWorkerRunPlaces m_places;
+    QThread *m_listWriter = nullptr;
+    bool m_listWritten = false;
     std::unique_ptr<VelAuthorization> m_authorization;
     std::unique_ptr<VelWorkerOutputFollower> m_follower;
     QProcess *m_worker = nullptr;

@@ -287,6 +287,8 @@ private slots:
         QCOMPARE(provider(c, u"A"_s), a);
         QCOMPARE(enabledServiceCount(a), 0);
         QVERIFY(c->isSaving());
+        // The bar appears as the worker starts: only then has the gate a reader.
+        QTRY_VERIFY(c->progressIndicator()->isVisible());
         QFile gate(gates.filePath(u"go"_s));
         QVERIFY(gate.open(QIODevice::WriteOnly));
         gate.write("\n");
