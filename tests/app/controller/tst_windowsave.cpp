@@ -266,9 +266,17 @@ private slots:
         QVERIFY(!c->saveButton()->isEnabled());
     }
 
-    // Nothing may change the catalogue while the worker writes what it held.
-    void editsShouldWaitForTheRunningSave()
+    // Nothing may change the catalogue while the worker writes what it held,
+    // and a request to quit is answered once the save is over.
+    void commandsShouldWaitForTheRunningSave_data()
     {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("edits and reload") << false;
+        QTest::newRow("quit") << true;
+    }
+    void commandsShouldWaitForTheRunningSave()
+    {
+        QFETCH(bool, quit);
         ThreeDirtyProviders volume(c);
         QTemporaryDir gates;
         QCOMPARE(::mkfifo(QFile::encodeName(gates.filePath(u"go"_s)).constData(), 0600), 0);
@@ -276,17 +284,23 @@ private slots:
             "#!/bin/sh\nread gate < \"" + QFile::encodeName(gates.filePath(u"go"_s)) + "\"\nprintf 000\n");
         c->setWorkerRunPlaces(VelWorkerRunPlaces {worker, volume.volume.home()});
         QSignalSpy finished(c, &VelTidyController::saveFinished);
+        QSignalSpy quitting(c, &VelTidyController::applicationWillTerminate);
 
         const VelProviderPtr a = provider(c, u"A"_s);
         c->save();
         QVERIFY(c->isSaving());
-        selectProvider(c, u"A"_s);
-        c->tableViewSetObjectValue(VelTableKind::Services, 1, VelServiceColumn, 0);
-        c->enableSelectedApplicationServices();
-        c->reload();
+        if (quit) {
+            c->terminate();
+            QVERIFY(!c->saveChangesSheet());
+        } else {
+            selectProvider(c, u"A"_s);
+            c->tableViewSetObjectValue(VelTableKind::Services, 1, VelServiceColumn, 0);
+            c->enableSelectedApplicationServices();
+            c->reload();
+        }
         QCOMPARE(provider(c, u"A"_s), a);
         QCOMPARE(enabledServiceCount(a), 0);
-        QVERIFY(c->isSaving());
+        QCOMPARE(quitting.count(), 0);
         // The bar appears as the worker starts: only then has the gate a reader.
         QTRY_VERIFY(c->progressIndicator()->isVisible());
         QFile gate(gates.filePath(u"go"_s));
@@ -294,7 +308,9 @@ private slots:
         gate.write("\n");
         gate.close();
         QVERIFY(finished.wait(20000));
+
         QVERIFY(!c->saveButton()->isEnabled());
+        QCOMPARE(quitting.count(), quit ? 1 : 0);
     }
 };
 
