@@ -4,9 +4,18 @@
 
 #include <QThread>
 
+namespace {
+
+constexpr int kReadPauseMilliseconds = 16;
+
+} // namespace
+
 VelWorkerRunner::VelWorkerRunner(QObject *parent)
     : QObject(parent)
 {
+    m_readPause.setSingleShot(true);
+    m_readPause.setInterval(kReadPauseMilliseconds);
+    connect(&m_readPause, &QTimer::timeout, this, &VelWorkerRunner::outputArrived);
 }
 
 VelWorkerRunner::~VelWorkerRunner()
@@ -71,10 +80,18 @@ void VelWorkerRunner::listWriterEnded()
         return;
     }
     m_worker = worker.release();
-    connect(m_worker, &QProcess::readyReadStandardOutput, this, &VelWorkerRunner::readOutput);
+    connect(m_worker, &QProcess::readyReadStandardOutput, this, &VelWorkerRunner::outputArrived);
     connect(m_worker, &QProcess::finished, this, &VelWorkerRunner::workerEnded);
     // Output that came before the connections is read now.
     readOutput();
+}
+
+void VelWorkerRunner::outputArrived()
+{
+    if (m_readPause.isActive() || !m_worker || m_worker->bytesAvailable() == 0)
+        return;
+    readOutput();
+    m_readPause.start();
 }
 
 void VelWorkerRunner::readOutput()
@@ -88,6 +105,7 @@ void VelWorkerRunner::readOutput()
 
 void VelWorkerRunner::workerEnded()
 {
+    m_readPause.stop();
     readOutput();
     QProcess *worker = m_worker;
     m_worker = nullptr;

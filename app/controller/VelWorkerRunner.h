@@ -9,6 +9,7 @@
 #include "VelWorkerRun.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -41,6 +42,7 @@ signals:
 
 private:
     void listWriterEnded();
+    void outputArrived();
     void readOutput();
     void workerEnded();
     void finish(qint64 result);
@@ -54,4 +56,8 @@ private:
     std::unique_ptr<VelAuthorization> m_authorization;
     std::unique_ptr<VelWorkerOutputFollower> m_follower;
     QProcess *m_worker = nullptr;
+    // Characters are read at most once a frame: each still counts on its
+    // own, but the window paints once for all that came meanwhile rather
+    // than once per file, which would take the processor from the worker.
+    QTimer m_readPause;
 };
