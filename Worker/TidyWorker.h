@@ -6,6 +6,7 @@
 #include <plist/PlistValue.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <sys/types.h>
 
@@ -23,7 +24,16 @@ struct TidyWorkerOptions {
     // The user is the real uid, or when root the uid that elevation names,
     // else the home folder's owner.
     [[nodiscard]] static TidyWorkerOptions fromEnvironment();
+    // As fromEnvironment, but the home folder named by "--home DIR" comes
+    // first: pkexec clears the environment, so the application passes the
+    // home on the command line. Trusting it is safe because the change list
+    // is still checked against the requesting user, whom only elevation (or
+    // the real uid) names. Every other argument is ignored.
+    [[nodiscard]] static TidyWorkerOptions fromArguments(const QStringList &arguments);
 };
+
+// The option that names the home folder on the worker's command line.
+inline constexpr char kTidyWorkerHomeOption[] = "--home";
 
 enum TidyWorkerStatus {
     TidyWorkerFinished = 0, // every entry processed, whatever its character

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QStringList>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -44,11 +45,19 @@ QString homeOfUser(uid_t uid)
     return entry && entry->pw_dir ? QString::fromLocal8Bit(entry->pw_dir) : QString();
 }
 
-QString resolveHome()
+QString homeFromArguments(const QStringList &arguments)
 {
-    const QString explicitHome = environmentValue("VELMORA_HOME");
+    const qsizetype at = arguments.indexOf(QLatin1String(kTidyWorkerHomeOption));
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : QString();
+}
+
+QString resolveHome(const QString &explicitHome)
+{
     if (!explicitHome.isEmpty())
         return explicitHome;
+    const QString environmentHome = environmentValue("VELMORA_HOME");
+    if (!environmentHome.isEmpty())
+        return environmentHome;
     if (const auto uid = elevatingUser()) {
         const QString home = homeOfUser(*uid);
         if (!home.isEmpty())
@@ -74,8 +83,13 @@ uid_t resolveRequestingUser(const QString &home)
 
 TidyWorkerOptions TidyWorkerOptions::fromEnvironment()
 {
+    return fromArguments({});
+}
+
+TidyWorkerOptions TidyWorkerOptions::fromArguments(const QStringList &arguments)
+{
     TidyWorkerOptions options;
-    options.homePath = resolveHome();
+    options.homePath = resolveHome(homeFromArguments(arguments));
     options.requestingUser = resolveRequestingUser(options.homePath);
     return options;
 }

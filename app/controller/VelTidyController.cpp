@@ -3,6 +3,7 @@
 #include "VelProvidersTableModel.h"
 #include "VelServicesOutlineModel.h"
 #include "VelServicesTableModel.h"
+#include "VelWorkerRunner.h"
 
 #include <ui/VelInterfaceFile.h>
 #include <ui/VelLinkLabel.h>
@@ -63,7 +64,9 @@ VelTidyController::VelTidyController()
     , m_providersModel(std::make_unique<VelProvidersTableModel>(*this))
     , m_servicesModel(std::make_unique<VelServicesTableModel>(*this))
     , m_outlineModel(std::make_unique<VelServicesOutlineModel>(*this))
+    , m_workerRunner(std::make_unique<VelWorkerRunner>())
 {
+    connect(m_workerRunner.get(), &VelWorkerRunner::finished, this, &VelTidyController::workerRunFinished);
     m_hideProgressTimer.setSingleShot(true);
     connect(&m_hideProgressTimer, &QTimer::timeout, this, &VelTidyController::delayedHideProgressIndicator);
 }

@@ -7,7 +7,11 @@
 // controller's answers into what Qt's views ask for, and the controller tells
 // them when to announce a change. Widgets reach it through controller().
 
+#include "VelWorkerRun.h"
+
+#include <model/VelChangeList.h>
 #include <model/VelServiceCatalogue.h>
+#include <ui/VelInspectorWindow.h>
 
 #include <QCheckBox>
 #include <QColor>
@@ -15,6 +19,7 @@
 #include <QFont>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -26,12 +31,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class VelEventPump;
 class VelProvidersTableModel;
 class VelServicesOutlineModel;
 class VelServicesTableModel;
+class VelWorkerRunner;
 
 // Which of the two tables asks.
 enum class VelTableKind { Providers, Services };
@@ -130,8 +137,24 @@ public:
     bool outlineViewShouldEditTableColumn(const QString &column, const plist::DictionaryPtr &item);
     [[nodiscard]] VelServiceCellSettings outlineCellForItem(const plist::DictionaryPtr &item) const;
 
-    // The inspector sheet; it comes with the inspector and shows nothing yet.
+    // The inspector sheet. A service without a title, or one no provider
+    // owns (when none is given), opens nothing.
     void showInspectorForService(const plist::DictionaryPtr &service, const VelProviderPtr &provider);
+    // The same for the service at a row of the services table or the
+    // outline, the provider found from the entry: what the key column's
+    // double click and a service cell's inspector button call.
+    void showInspectorForEntry(const QModelIndex &index);
+    [[nodiscard]] bool populateInspectorWithMenuPath(
+        const std::optional<QString> &menuPath, const std::optional<QString> &keyEquivalent);
+
+    // Saving. A save runs while the event loop does: until saveFinished,
+    // commands that would change the catalogue are ignored and a request
+    // to quit is answered when the save is over.
+    [[nodiscard]] bool isSaving() const { return m_saving; }
+    // Where saves find the worker and the home folder; none (the default)
+    // means the application bundle's TidyWorker and the user's home as they
+    // are when the save starts.
+    void setWorkerRunPlaces(const std::optional<VelWorkerRunPlaces> &places);
 
     // The context menu of the services pane: built anew for each request and
     // owned by the caller.
@@ -152,6 +175,12 @@ public:
     [[nodiscard]] QCheckBox *restrictSourceSwitch() const { return m_restrictSourceSwitch; }
     [[nodiscard]] QCheckBox *showSourceSwitch() const { return m_showSourceSwitch; }
     [[nodiscard]] QMessageBox *saveChangesSheet() const { return m_saveChangesSheet; }
+    [[nodiscard]] VelInspectorWindow *inspectorSheet() const { return m_inspectorSheet; }
+    [[nodiscard]] QLabel *inspectorApplicationTextField() const { return m_inspectorApplicationTextField; }
+    [[nodiscard]] QLineEdit *serviceMenuItemTextField() const { return m_serviceMenuItemTextField; }
+    [[nodiscard]] QLineEdit *serviceSubmenuTextField() const { return m_serviceSubmenuTextField; }
+    [[nodiscard]] QLineEdit *serviceKeyEquivalentTextField() const { return m_serviceKeyEquivalentTextField; }
+    [[nodiscard]] const plist::DictionaryPtr &currentInspectorService() const { return m_currentInspectorService; }
     [[nodiscard]] VelProvidersTableModel *providersModel() const { return m_providersModel.get(); }
     [[nodiscard]] VelServicesTableModel *servicesModel() const { return m_servicesModel.get(); }
     [[nodiscard]] VelServicesOutlineModel *outlineModel() const { return m_outlineModel.get(); }
@@ -174,6 +203,10 @@ public slots:
     void enableSelectedApplicationServices();
     void disableSelectedApplicationServices();
     void revertSelectedApplication();
+    // The inspector sheet's buttons.
+    void revertInspectorService();
+    void inspectorCancel();
+    void inspectorOK();
     // The application's terminate: asks applicationShouldTerminate() first.
     void terminate();
 
@@ -185,6 +218,8 @@ public:
 signals:
     // The application is about to quit: termination was answered yes.
     void applicationWillTerminate();
+    // A save ended, whatever its outcome, with the window up to date.
+    void saveFinished();
 
 private:
     VelTidyController();
@@ -198,6 +233,12 @@ private:
     void centerMainWindow();
     void showSheet(QDialog *sheet);
     void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
+    bool loadInspectorSheet();
+    [[nodiscard]] VelChangeList collectChangesKeepingWindowAlive(VelEventPump &pump) const;
+    void workerRunFinished(qint64 result);
+    void endSuccessfulSave();
+    void endFailedSave();
+    void endSave(bool reloadCatalogue);
 
     VelServiceCatalogue &m_catalogue;
 
@@ -215,10 +256,26 @@ private:
     QPointer<QCheckBox> m_restrictSourceSwitch;
     QPointer<QCheckBox> m_showSourceSwitch;
     QPointer<QMessageBox> m_saveChangesSheet;
+    QPointer<VelInspectorWindow> m_inspectorSheet;
+    QPointer<QLabel> m_inspectorApplicationTextField;
+    QPointer<QLineEdit> m_serviceMenuItemTextField;
+    QPointer<QLineEdit> m_serviceSubmenuTextField;
+    QPointer<QLineEdit> m_serviceKeyEquivalentTextField;
+    QPointer<QPushButton> m_inspectorRevertButton;
+    VelProviderPtr m_currentInspectorApplication;
+    plist::DictionaryPtr m_currentInspectorService;
 
     std::unique_ptr<VelProvidersTableModel> m_providersModel;
     std::unique_ptr<VelServicesTableModel> m_servicesModel;
     std::unique_ptr<VelServicesOutlineModel> m_outlineModel;
+
+    std::unique_ptr<VelWorkerRunner> m_workerRunner;
+    std::optional<VelWorkerRunPlaces> m_workerRunPlaces;
+    qsizetype m_saveEntries = 0;
+    bool m_saveProviderVanished = false;
+    bool m_saving = false;
+    bool m_quitWhenSaveEnds = false;
+    bool m_terminateWhenSaveEnds = false;
 
     QTimer m_hideProgressTimer;
     std::function<void()> m_automaticUpdateCheck;

@@ -1,11 +1,10 @@
-// The context menu of the services pane, reload, saving, the About and
+// The context menu of the services pane, reload, the About and
 // Preferences sheets and the web pages.
 
 #include "VelTidyController.h"
 
 #include "VelEventPump.h"
 #include "VelProvidersTableModel.h"
-#include "VelSaveChanges.h"
 #include "VelServicesOutlineModel.h"
 #include "VelServicesTableModel.h"
 
@@ -121,8 +120,9 @@ QMenu *VelTidyController::contextMenuForView(QWidget *view)
 
 void VelTidyController::reload()
 {
-    // The scan lets the event loop run; a second reload must not start inside it.
-    if (m_reloading)
+    // The scan lets the event loop run; a second reload must not start
+    // inside it, nor one while a save is running.
+    if (m_reloading || m_saving)
         return;
     m_reloading = true;
     m_mainWindow->setWindowModified(false);
@@ -179,33 +179,6 @@ void VelTidyController::runDiscoveryKeepingWindowAlive(VelEventPump &pump)
     m_catalogue.reloadApplications(progress);
 }
 
-void VelTidyController::save()
-{
-    m_reloadButton->setEnabled(false);
-    m_reloadButton->repaint();
-    VelWorkerRunObserver observer;
-    observer.progressShown = [this](qsizetype maximum) {
-        showProgressIndicator(true, 0.0);
-        m_progressIndicator->setRange(0, int(maximum));
-        m_progressIndicator->setValue(0);
-        m_progressIndicator->repaint();
-    };
-    observer.entryConfirmed = [this](qsizetype confirmed, const QString &infoPath) {
-        VelSetStringValue(m_statusTextField, readablePathRepresentation(infoPath));
-        m_statusTextField->repaint();
-        m_progressIndicator->setValue(int(confirmed));
-        m_progressIndicator->repaint();
-    };
-    observer.progressHidden = [this](double delaySeconds) { showProgressIndicator(false, delaySeconds); };
-    // A full save re-read the providers and rebuilt the tree; the views follow.
-    (void)VelSaveChanges(m_catalogue, observer);
-    reloadServicesViews();
-    m_providersModel->setNeedsDisplay();
-    updateSaveButtonStatus();
-    updateStatusTextField();
-    m_reloadButton->setEnabled(true);
-}
-
 void VelTidyController::showSheet(QDialog *sheet)
 {
     sheet->setWindowModality(Qt::WindowModal);
@@ -240,6 +213,9 @@ void VelTidyController::aboutOK()
 
 void VelTidyController::preferences()
 {
+    // Its OK may reload the catalogue, which a running save still uses.
+    if (m_saving)
+        return;
     if (!m_preferencesSheet) {
         QWidget *loaded = VelLoadInterfaceFile(QStringLiteral("Preferences"), m_mainWindow);
         auto *sheet = qobject_cast<QDialog *>(loaded);

@@ -64,7 +64,7 @@ QVariant VelTidyController::outlineViewObjectValue(const QString &column, const 
 void VelTidyController::outlineViewSetObjectValue(
     const QVariant &value, const QString &column, const plist::DictionaryPtr &item)
 {
-    if (!item || column == VelKeyColumn)
+    if (!item || column == VelKeyColumn || m_saving)
         return;
     setServiceEnabledRecursively(item, value.toInt() > 0);
     m_outlineModel->setNeedsDisplay();
@@ -104,11 +104,6 @@ VelServiceCellSettings VelTidyController::outlineCellForItem(const plist::Dictio
     if (cell.enabled)
         cell.inspectorTarget = item;
     return cell;
-}
-
-void VelTidyController::showInspectorForService(const plist::DictionaryPtr &, const VelProviderPtr &)
-{
-    // The inspector sheet is not part of the window yet.
 }
 
 // Commands.
@@ -158,6 +153,8 @@ std::vector<VelProviderPtr> VelTidyController::targetProviders() const
 
 void VelTidyController::setSelectedServicesEnabled(bool enabled)
 {
+    if (m_saving)
+        return;
     for (const VelProviderPtr &provider : targetProviders()) {
         const plist::ArrayPtr list = provider->services();
         if (!list)
@@ -172,6 +169,8 @@ void VelTidyController::setSelectedServicesEnabled(bool enabled)
 
 void VelTidyController::revertSelectedApplication()
 {
+    if (m_saving)
+        return;
     for (const VelProviderPtr &provider : targetProviders())
         provider->revert();
     rebuildTreeAndRefresh();
@@ -179,6 +178,8 @@ void VelTidyController::revertSelectedApplication()
 
 void VelTidyController::revertApplication(const VelProviderPtr &provider)
 {
+    if (m_saving)
+        return;
     if (provider)
         provider->revert();
     // The providers table is redrawn too: no button of its own does it here.

@@ -40,6 +40,12 @@ void VelTidyController::terminate()
 
 VelTerminateReply VelTidyController::applicationShouldTerminate()
 {
+    // The question waits for the save: its outcome decides whether there
+    // is anything left to ask about.
+    if (m_saving) {
+        m_terminateWhenSaveEnds = true;
+        return VelTerminateReply::Later;
+    }
     if (!m_saveButton || !m_saveButton->isEnabled())
         return VelTerminateReply::Now;
     if (m_terminationPending)
@@ -82,8 +88,13 @@ void VelTidyController::sheetDidEndShouldSave(int returnCode)
         return;
     }
     // Saving's own failures do not keep the application running.
-    if (returnCode == VelAlertDefaultReturn)
+    if (returnCode == VelAlertDefaultReturn) {
         save();
+        if (m_saving) {
+            m_quitWhenSaveEnds = true;
+            return;
+        }
+    }
     replyToApplicationShouldTerminate(true);
 }
 
@@ -143,25 +154,18 @@ void VelTidyController::connectCommands()
                 revertApplication(applications()[size_t(index.row() - 1)]);
         });
     }
-    if (auto *table = qobject_cast<VelServicesTableView *>(m_servicesTableView)) {
-        connect(table, &VelServicesTableView::inspectorRequested, this, [this](const QModelIndex &index) {
-            tableViewShouldEditTableColumn(VelTableKind::Services, VelKeyColumn, index.row());
-        });
-    }
-    if (auto *outline = qobject_cast<VelServicesOutlineView *>(m_servicesOutlineView)) {
-        connect(outline, &VelServicesOutlineView::inspectorRequested, this, [this](const QModelIndex &index) {
-            outlineViewShouldEditTableColumn(VelKeyColumn, m_outlineModel->itemAt(index));
-        });
-    }
+    if (auto *table = qobject_cast<VelServicesTableView *>(m_servicesTableView))
+        connect(table, &VelServicesTableView::inspectorRequested, this, &VelTidyController::showInspectorForEntry);
+    if (auto *outline = qobject_cast<VelServicesOutlineView *>(m_servicesOutlineView))
+        connect(outline, &VelServicesOutlineView::inspectorRequested, this, &VelTidyController::showInspectorForEntry);
 
     // A double click on a key equivalent opens the inspector; nothing is
     // edited in place.
-    connect(m_servicesTableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.column() == 1)
-            tableViewShouldEditTableColumn(VelTableKind::Services, VelKeyColumn, index.row());
-    });
-    connect(m_servicesOutlineView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.column() == 1)
-            outlineViewShouldEditTableColumn(VelKeyColumn, m_outlineModel->itemAt(index));
-    });
+    const QList<QAbstractItemView *> servicesViews {m_servicesTableView, m_servicesOutlineView};
+    for (QAbstractItemView *view : servicesViews) {
+        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+            if (index.column() == 1)
+                showInspectorForEntry(index);
+        });
+    }
 }

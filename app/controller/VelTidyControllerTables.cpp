@@ -69,7 +69,8 @@ QVariant VelTidyController::tableViewObjectValue(VelTableKind table, const QStri
 void VelTidyController::tableViewSetObjectValue(
     VelTableKind table, const QVariant &value, const QString &column, int row)
 {
-    if (table != VelTableKind::Services || column == VelKeyColumn)
+    // The running save wrote the providers' state as it was when it began.
+    if (table != VelTableKind::Services || column == VelKeyColumn || m_saving)
         return;
     const VelProviderPtr provider = selectedApplication();
     const plist::DictionaryPtr service = provider ? provider->serviceAtIndex(row) : nullptr;

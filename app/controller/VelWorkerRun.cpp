@@ -1,6 +1,5 @@
-#include "VelWorkerRun.h"
+#include "VelWorkerRun_p.h"
 
-#include <authorization/VelAuthorization.h>
 #include <bundles/VelBundle.h>
 #include <files/VelMacVolume.h>
 #include <plist/PropertyList.h>
@@ -20,6 +19,8 @@ const QString &supportFolderName()
 
 // The worker trusts the list only when neither group nor others could have
 // written it, so it is never created with such rights, whatever the umask.
+// The umask is the process's: a file another thread creates meanwhile is at
+// worst kept from group and others too.
 bool writeChangeList(const plist::ArrayPtr &changeList, const QString &path)
 {
     const mode_t previous = ::umask(022);
@@ -35,22 +36,18 @@ QString infoPathOfEntry(const plist::Array &changeList, qsizetype k)
     return entry ? entry->value(u"Info Path").toString() : QString();
 }
 
-// Reads the worker's output one byte at a time as it arrives.
-qint64 followOutput(QProcess &worker, const plist::Array &changeList, const VelWorkerRunObserver &observer)
+// Reads the worker's output one byte at a time as it arrives, blocking.
+void followOutputBlocking(QProcess &worker, VelWorkerOutputFollower &follower)
 {
-    qint64 received = 0;
     for (;;) {
         char character = 0;
         if (worker.bytesAvailable() == 0 && !worker.waitForReadyRead(-1) && worker.bytesAvailable() == 0)
             break;
         if (!worker.getChar(&character))
             break;
-        ++received;
-        if (received <= changeList.size() && observer.entryConfirmed)
-            observer.entryConfirmed(received, infoPathOfEntry(changeList, received));
+        follower.characterReceived();
     }
     worker.waitForFinished(-1);
-    return received;
 }
 
 } // namespace
@@ -75,35 +72,89 @@ QStringList VelPathsToWrite(const plist::Array &changeList)
     return paths;
 }
 
-qint64 runWorkerForChangedInfoPlists(
-    const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
+QString VelChangeListFolder(const VelWorkerRunPlaces &places)
+{
+    return places.homePath + supportFolderName() + QStringLiteral("/Velmora");
+}
+
+qint64 VelCheckWorkerRunPlaces(const VelWorkerRunPlaces &places)
 {
     if (!QFileInfo::exists(places.workerPath))
         return VelWorkerMissing;
-    const QString support = places.homePath + supportFolderName();
-    const QString velmoraSupport = support + QStringLiteral("/Velmora");
-    if (!checkFolder(support) || !checkFolder(velmoraSupport))
+    if (!checkFolder(places.homePath + supportFolderName()) || !checkFolder(VelChangeListFolder(places)))
         return VelWorkerListNotWritten;
-    if (!writeChangeList(changeList, velmoraSupport + QStringLiteral("/Changes.plist")))
-        return VelWorkerListNotWritten;
-    const qsizetype n = changeList->size();
+    return 0;
+}
 
-    const std::unique_ptr<VelAuthorization> authorization = VelAuthorization::create();
-    if (!authorization)
-        return VelWorkerNoAuthorization;
-    if (!authorization->copyRights(VelPathsToWrite(*changeList)))
-        return VelWorkerNothingConfirmed;
+bool VelWriteChangeList(const plist::ArrayPtr &changeList, const VelWorkerRunPlaces &places)
+{
+    return writeChangeList(changeList, VelChangeListFolder(places) + QStringLiteral("/Changes.plist"));
+}
 
-    if (observer.progressShown)
-        observer.progressShown(n);
-    QProcessEnvironment pass;
-    pass.insert(QStringLiteral("VELMORA_HOME"), places.homePath);
-    qint64 received = 0;
-    if (const std::unique_ptr<QProcess> worker
-        = authorization->executeWithPrivileges(places.workerPath, {QStringLiteral("-go")}, pass)) {
-        received = followOutput(*worker, *changeList, observer);
+VelWorkerRunPreparation VelAuthorizeWorkerRun(const plist::ArrayPtr &changeList)
+{
+    VelWorkerRunPreparation preparation;
+    std::unique_ptr<VelAuthorization> authorization = VelAuthorization::create();
+    if (!authorization) {
+        preparation.failure = VelWorkerNoAuthorization;
+        return preparation;
     }
-    if (observer.progressHidden)
-        observer.progressHidden(1.0);
-    return received;
+    if (authorization->copyRights(VelPathsToWrite(*changeList)))
+        preparation.authorization = std::move(authorization);
+    return preparation;
+}
+
+std::unique_ptr<QProcess> VelStartWorker(VelAuthorization &authorization, const VelWorkerRunPlaces &places)
+{
+    return authorization.executeWithPrivileges(
+        places.workerPath, {QStringLiteral("-go"), QString::fromLatin1(kTidyWorkerHomeArgument), places.homePath});
+}
+
+VelWorkerOutputFollower::VelWorkerOutputFollower(
+    const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer)
+    : m_changeList(changeList)
+    , m_observer(observer)
+{
+}
+
+void VelWorkerOutputFollower::rightsKnownGranted()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (m_observer.progressShown)
+        m_observer.progressShown(m_changeList->size());
+}
+
+void VelWorkerOutputFollower::characterReceived()
+{
+    rightsKnownGranted();
+    ++m_received;
+    if (m_received <= m_changeList->size() && m_observer.entryConfirmed)
+        m_observer.entryConfirmed(m_received, infoPathOfEntry(*m_changeList, m_received));
+}
+
+qint64 VelWorkerOutputFollower::outputEnded()
+{
+    if (m_observer.progressHidden)
+        m_observer.progressHidden(1.0);
+    return m_received;
+}
+
+qint64 runWorkerForChangedInfoPlists(
+    const plist::ArrayPtr &changeList, const VelWorkerRunObserver &observer, const VelWorkerRunPlaces &places)
+{
+    if (const qint64 failure = VelCheckWorkerRunPlaces(places))
+        return failure;
+    if (!VelWriteChangeList(changeList, places))
+        return VelWorkerListNotWritten;
+    VelWorkerRunPreparation preparation = VelAuthorizeWorkerRun(changeList);
+    if (!preparation.isReady())
+        return preparation.failure;
+    VelWorkerOutputFollower follower(changeList, observer);
+    if (preparation.authorization->rightsKnownBeforeStart())
+        follower.rightsKnownGranted();
+    if (const std::unique_ptr<QProcess> worker = VelStartWorker(*preparation.authorization, places))
+        followOutputBlocking(*worker, follower);
+    return follower.outputEnded();
 }

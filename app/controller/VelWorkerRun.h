@@ -2,7 +2,9 @@
 
 // Saving's run of the privileged worker: the change list goes to
 // Changes.plist, administrator rights are obtained, TidyWorker is started
-// with "-go" and its output is followed one character at a time.
+// with "-go --home HOME" and its output is followed one character at a time.
+// This is the blocking run, for programs without a window; the window uses
+// VelWorkerRunner, which follows the output through the event loop.
 
 #include <plist/PlistValue.h>
 
@@ -12,8 +14,9 @@
 
 // What the window shows while the worker runs. Every member may be empty.
 struct VelWorkerRunObserver {
-    // Rights granted: show the progress indicator at once, determinate,
-    // from 0 to maximum, at 0.
+    // Rights known to be granted (under pkexec: the first character came):
+    // show the progress indicator at once, determinate, from 0 to maximum,
+    // at 0.
     std::function<void(qsizetype maximum)> progressShown;
     // The worker confirmed entry k (1 ≤ k ≤ n), whose "Info Path" this is.
     std::function<void(qsizetype k, const QString &infoPath)> entryConfirmed;
@@ -29,6 +32,9 @@ struct VelWorkerRunPlaces {
 
     [[nodiscard]] static VelWorkerRunPlaces standard();
 };
+
+// The option before the home folder on the worker's command line.
+inline constexpr char kTidyWorkerHomeArgument[] = "--home";
 
 // The results besides a count of characters.
 enum : qint64 {

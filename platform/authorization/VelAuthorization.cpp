@@ -3,6 +3,7 @@
 #include "log/VelLog.h"
 
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <unistd.h>
@@ -17,17 +18,6 @@ constexpr int kPromptTimeoutMs = 5 * 60 * 1000;
 QString findProgram(const QString &name)
 {
     return QStandardPaths::findExecutable(name);
-}
-
-// Elevation may clear the environment; env(1) sets the variables again.
-QStringList commandWithEnvironment(
-    const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment)
-{
-    QStringList command {findProgram(QStringLiteral("env"))};
-    for (const QString &key : passEnvironment.keys())
-        command << key + QLatin1Char('=') + passEnvironment.value(key);
-    command << toolPath << arguments;
-    return command;
 }
 
 } // namespace
@@ -133,8 +123,12 @@ bool VelAuthorization::copyRights(const QStringList &pathsToWrite)
     return true;
 }
 
-std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(
-    const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment)
+bool VelAuthorization::rightsKnownBeforeStart() const
+{
+    return m_granted && *m_granted != Mode::Pkexec;
+}
+
+std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(const QString &toolPath, const QStringList &arguments)
 {
     if (!m_granted)
         return nullptr;
@@ -143,19 +137,20 @@ std::unique_ptr<QProcess> VelAuthorization::executeWithPrivileges(
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QString program = toolPath;
     QStringList programArguments = arguments;
+    // The tool itself is what pkexec and sudo elevate, so the password dialog
+    // and a polkit action name it. Both clear the environment: whatever the
+    // tool needs to know comes as arguments.
     switch (*m_granted) {
     case Mode::Pkexec:
         program = findProgram(QStringLiteral("pkexec"));
-        programArguments = commandWithEnvironment(toolPath, arguments, passEnvironment);
+        programArguments = QStringList {toolPath} + arguments;
         break;
     case Mode::Sudo:
         environment.insert(QStringLiteral("SUDO_ASKPASS"), askpassProgram());
         program = findProgram(QStringLiteral("sudo"));
-        programArguments = QStringList {QStringLiteral("-A"), QStringLiteral("--")}
-            + commandWithEnvironment(toolPath, arguments, passEnvironment);
+        programArguments = QStringList {QStringLiteral("-A"), QStringLiteral("--"), toolPath} + arguments;
         break;
     default:
-        environment.insert(passEnvironment);
         break;
     }
     process->setProcessEnvironment(environment);

@@ -17,7 +17,6 @@
 //   deny    the user cancels: the right is never granted
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -42,12 +41,18 @@ public:
     // False when the user cancelled or could not be asked.
     [[nodiscard]] bool copyRights(const QStringList &pathsToWrite);
 
-    // Starts the tool with the right, standard error passed through, the
-    // variables of passEnvironment set even where elevation clears the
-    // environment. None when it could not be started or the right was
-    // never granted.
+    // Starts the tool itself with the right and the arguments, standard
+    // error passed through. Elevation may clear the environment, so the tool
+    // must learn what it needs from its arguments. None when it could not be
+    // started or the right was never granted. Under pkexec the password is
+    // asked only now, by the system's agent; a refusal ends the process
+    // without output.
     [[nodiscard]] std::unique_ptr<QProcess> executeWithPrivileges(
-        const QString &toolPath, const QStringList &arguments, const QProcessEnvironment &passEnvironment);
+        const QString &toolPath, const QStringList &arguments);
+
+    // Whether copyRights already settled that the tool will run with the
+    // right (direct, sudo), rather than its start asking for it (pkexec).
+    [[nodiscard]] bool rightsKnownBeforeStart() const;
 
     [[nodiscard]] Mode requestedMode() const { return m_requested; }
     // After copyRights: Direct, Pkexec or Sudo.

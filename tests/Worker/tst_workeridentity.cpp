@@ -25,6 +25,8 @@ private slots:
     void cleanup();
     void shouldUseVelmoraHomeFirst();
     void shouldFallBackToHome();
+    void shouldTakeHomeFromArgumentsFirst_data();
+    void shouldTakeHomeFromArgumentsFirst();
     void shouldUseHomeOfElevatingUserWhenRoot_data();
     void shouldUseHomeOfElevatingUserWhenRoot();
     void shouldIgnoreMalformedElevatingUser();
@@ -69,6 +71,25 @@ void TestWorkerIdentity::shouldFallBackToHome()
     qputenv("HOME", "/home/someone");
 
     QCOMPARE(TidyWorkerOptions::fromEnvironment().homePath, QStringLiteral("/home/someone"));
+}
+
+void TestWorkerIdentity::shouldTakeHomeFromArgumentsFirst_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("home");
+    QTest::newRow("home given") << QStringList {"-go", "--home", "/Users/bert"} << "/Users/bert";
+    QTest::newRow("only -go") << QStringList {"-go"} << "/Users/anna";
+    QTest::newRow("option without folder") << QStringList {"-go", "--home"} << "/Users/anna";
+    QTest::newRow("empty folder") << QStringList {"--home", ""} << "/Users/anna";
+}
+
+void TestWorkerIdentity::shouldTakeHomeFromArgumentsFirst()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, home);
+    qputenv("VELMORA_HOME", "/Users/anna");
+
+    QCOMPARE(TidyWorkerOptions::fromArguments(arguments).homePath, home);
 }
 
 void TestWorkerIdentity::shouldUseHomeOfElevatingUserWhenRoot_data()

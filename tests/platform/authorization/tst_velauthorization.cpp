@@ -3,6 +3,7 @@
 #include <authorization/VelAuthorization.h>
 #include <log/VelLog.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,7 +20,8 @@ private slots:
     void shouldNotCreateReferenceForUnknownMode();
     void shouldDefaultToAuto();
     void shouldRefuseRightsWhenDenied();
-    void shouldRunToolDirectlyWithPassedEnvironment();
+    void shouldRunToolDirectlyWithItsArguments();
+    void shouldElevateTheToolItselfUnderPkexec();
     void shouldRunDirectlyInAutoModeWhenEverythingIsWritable();
     void shouldChoosePkexecInAutoModeWhenSomethingIsNotWritable();
     void shouldSkipMissingPathsWhenCheckingWritability();
@@ -75,25 +77,53 @@ void TestVelAuthorization::shouldRefuseRightsWhenDenied()
     QVERIFY(authorization);
 
     QVERIFY(!authorization->copyRights({}));
-    QVERIFY(!authorization->executeWithPrivileges(QStringLiteral("/bin/echo"), {}, {}));
+    QVERIFY(!authorization->executeWithPrivileges(QStringLiteral("/bin/echo"), {}));
 }
 
-void TestVelAuthorization::shouldRunToolDirectlyWithPassedEnvironment()
+void TestVelAuthorization::shouldRunToolDirectlyWithItsArguments()
 {
     qputenv("VELMORA_AUTHORIZATION", "direct");
     const auto authorization = VelAuthorization::create();
     QVERIFY(authorization && authorization->copyRights({}));
-    QProcessEnvironment pass;
-    pass.insert(QStringLiteral("VELMORA_HOME"), QStringLiteral("/Users/anna"));
+    QVERIFY(authorization->rightsKnownBeforeStart());
 
     const std::unique_ptr<QProcess> tool = authorization->executeWithPrivileges(QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"), QStringLiteral("printf '%s|%s' \"$VELMORA_HOME\" \"$1\""), QStringLiteral("sh"),
-            QStringLiteral("-go")},
-        pass);
+        {QStringLiteral("-c"), QStringLiteral("printf '%s|%s' \"$1\" \"$2\""), QStringLiteral("sh"),
+            QStringLiteral("-go"), QStringLiteral("/Users/anna")});
 
     QVERIFY(tool);
     QVERIFY(tool->waitForFinished());
-    QCOMPARE(tool->readAllStandardOutput(), QByteArrayLiteral("/Users/anna|-go"));
+    QCOMPARE(tool->readAllStandardOutput(), QByteArrayLiteral("-go|/Users/anna"));
+}
+
+// pkexec must be given the tool itself, so that its dialog and a polkit
+// action name the tool rather than a helper that passes the environment on.
+void TestVelAuthorization::shouldElevateTheToolItselfUnderPkexec()
+{
+    QTemporaryDir bin;
+    const QString fakePkexec = bin.filePath(QStringLiteral("pkexec"));
+    QFile script(fakePkexec);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nIFS='|'; printf '%s' \"$*\"\n");
+    script.close();
+    QVERIFY(::chmod(QFile::encodeName(fakePkexec).constData(), 0755) == 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    qputenv("VELMORA_AUTHORIZATION", "pkexec");
+    const auto authorization = VelAuthorization::create();
+
+    const bool granted = authorization && authorization->copyRights({});
+    const std::unique_ptr<QProcess> tool = granted
+        ? authorization->executeWithPrivileges(
+            QStringLiteral("/opt/TidyWorker"), {QStringLiteral("-go"), QStringLiteral("--home"), QStringLiteral("/h")})
+        : nullptr;
+
+    qputenv("PATH", path);
+    QVERIFY(granted);
+    QVERIFY(!authorization->rightsKnownBeforeStart());
+    QVERIFY(tool);
+    QVERIFY(tool->waitForFinished());
+    QCOMPARE(tool->readAllStandardOutput(), QByteArrayLiteral("/opt/TidyWorker|-go|--home|/h"));
 }
 
 void TestVelAuthorization::shouldRunDirectlyInAutoModeWhenEverythingIsWritable()
@@ -148,7 +178,7 @@ void TestVelAuthorization::shouldRefuseSudoWithoutAskpassHelper()
         qputenv("SUDO_ASKPASS", askpass);
     QVERIFY(authorization);
     QVERIFY(!granted);
-    QVERIFY(!authorization->executeWithPrivileges(QStringLiteral("/bin/echo"), {}, {}));
+    QVERIFY(!authorization->executeWithPrivileges(QStringLiteral("/bin/echo"), {}));
 }
 
 QTEST_GUILESS_MAIN(TestVelAuthorization)
