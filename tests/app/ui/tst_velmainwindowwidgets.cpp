@@ -1,6 +1,7 @@
 // The application's own widgets in the real main window: the interface file
 // creates them, and the controller's hooks make the revert button revert,
-// the service cell's click toggle, the context button show the controller's
+// the service cell's click toggle, its inspector button open the inspector,
+// the context button show the controller's
 // menu and the divider remember its width under the window's name.
 
 #include "../controller/WindowTestSupport.h"
@@ -80,6 +81,22 @@ private slots:
         QCOMPARE(enabledServiceCount(provider(c, u"Beta"_s)), 1);
         QVERIFY(c->saveButton()->isEnabled());
         QVERIFY(!c->servicesTableView()->hasFocus());
+    }
+
+    void inspectorButtonShouldOpenTheInspector()
+    {
+        SampleVolume volume;
+        c->reload();
+        selectProvider(c, u"Beta"_s);
+        auto *table = static_cast<VelServicesTableView *>(c->servicesTableView());
+        const QRect cell = table->visualRect(c->servicesModel()->index(0, 0));
+        QVERIFY(c->servicesModel()->index(0, 0).data(VelInspectorTargetRole).toBool());
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 8, cell.center().y()));
+        QVERIFY(c->inspectorSheet() && c->inspectorSheet()->isVisible());
+        QCOMPARE(c->currentInspectorService(), provider(c, u"Beta"_s)->serviceAtIndex(0));
+        QCOMPARE(enabledServiceCount(provider(c, u"Beta"_s)), 2); // the box was not toggled
+        c->inspectorCancel();
+        QTRY_VERIFY(!c->inspectorSheet()->isVisible());
     }
 
     void contextButtonShouldShowTheControllersMenu()
