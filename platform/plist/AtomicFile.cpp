@@ -73,7 +73,8 @@ void syncFolder(const QString &folder)
 
 } // namespace
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool writeFileAtomically(
+    const QString &path, const QByteArray &bytes, QString *error, const std::function<bool(int)> &prepare)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
@@ -84,7 +85,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         setError(error, QStringLiteral("cannot create a temporary file in %1: %2").arg(folder, systemError(failure)));
         return false;
     }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = (!prepare || prepare(fd)) && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int failure = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

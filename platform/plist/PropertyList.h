@@ -16,6 +16,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 namespace plist {
 
 enum class Format { Xml, Binary, Text };
@@ -56,7 +58,11 @@ bool readFileBytes(const QString &path, QByteArray *bytes, int *error = nullptr)
 
 // Writes through a temporary file in the same folder, flushed to disk and
 // renamed into place. On failure the old file is untouched and *error says why.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// prepare (when given) is called with the new file's descriptor before the
+// bytes go in, to give it an owner or mode; when it answers false with errno
+// set, nothing is replaced.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+    const std::function<bool(int fd)> &prepare = {});
 bool writeXmlFile(const Value &v, const QString &path, QString *error = nullptr);
 
 // The old-style text form, as the Mac prints a property list in log messages.
