@@ -1,6 +1,8 @@
 // velmoractl's catalogue commands and in-memory edits (--dry-run) on a copy of
 // the sample Mac volume.
 
+#include "VelmoractlVolume.h"
+
 #include <plist/PropertyList.h>
 
 #include <QDir>
@@ -15,47 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    [[nodiscard]] QJsonDocument json() const { return QJsonDocument::fromJson(out); }
-};
-
-class SampleVolume {
-public:
-    SampleVolume()
-    {
-        m_valid = m_dir.isValid()
-            && QProcess::execute(u"cp"_s, {u"-a"_s, QStringLiteral(VELMORA_SOURCE_DIR "/examples/."), m_dir.path()})
-                == 0;
-    }
-    [[nodiscard]] bool isValid() const { return m_valid; }
-    [[nodiscard]] QString root() const { return m_dir.path(); }
-    [[nodiscard]] QString home() const { return root() + u"/Users/jane"_s; }
-    [[nodiscard]] QString path(const QString &macPath) const { return root() + macPath; }
-
-    Run run(const QStringList &arguments,
-        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VELMORA_BINARY_DIR "/bin/velmoractl"),
-            QStringList {u"--root"_s, root(), u"--home"_s, home()} + arguments);
-        Run result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_valid = false;
-};
 
 QJsonObject serviceTitled(const QJsonArray &services, const QString &readablePath)
 {

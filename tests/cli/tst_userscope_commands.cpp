@@ -1,6 +1,8 @@
 // velmoractl in user scope, on a copy of the sample Mac volume with a
 // pbs.plist made by each test, and the commands that concern both scopes.
 
+#include "VelmoractlVolume.h"
+
 #include <plist/PropertyList.h>
 
 #include <QDir>
@@ -21,13 +23,6 @@ const QString kOpenPdf = u"net.sourceforge.skimmer - Skimmer/Open PDF - openPDF"
 const QString kReveal = u"com.apple.finder - Finder/Reveal - revealFiles"_s;
 const QString kShortcut = u"(null) - 6D1A7F0E-3C2B-4E5A-8F9D-0B1C2D3E4F50 - runShortcutAsService"_s;
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    [[nodiscard]] QJsonDocument json() const { return QJsonDocument::fromJson(out); }
-};
-
 plist::DictionaryPtr dict(std::initializer_list<std::pair<QString, plist::Value>> fields)
 {
     plist::DictionaryPtr d = plist::Dictionary::create();
@@ -42,19 +37,11 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class SampleVolume {
+// The sample volume with the user's settings; edits are saved without asking
+// for rights, since the copy belongs to the test.
+class UserVolume : public SampleVolume {
 public:
-    SampleVolume()
-    {
-        m_valid = m_dir.isValid()
-            && QProcess::execute(u"cp"_s, {u"-a"_s, QStringLiteral(VELMORA_SOURCE_DIR "/examples/."), m_dir.path()})
-                == 0;
-    }
-    [[nodiscard]] bool isValid() const { return m_valid; }
-    [[nodiscard]] QString root() const { return m_dir.path(); }
-    [[nodiscard]] QString home() const { return root() + u"/Users/jane"_s; }
     [[nodiscard]] QString pbsPath() const { return home() + u"/Library/Preferences/pbs.plist"_s; }
-    [[nodiscard]] QString path(const QString &macPath) const { return root() + macPath; }
 
     // The user's settings as the Mac writes them: binary, with entries
     // under NSServicesStatus and top-level keys of the Mac's own.
@@ -75,22 +62,8 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"VELMORA_AUTHORIZATION"_s, u"direct"_s);
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VELMORA_BINARY_DIR "/bin/velmoractl"),
-            QStringList {u"--root"_s, root(), u"--home"_s, home()} + arguments);
-        Run result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return SampleVolume::run(arguments, environment);
     }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_valid = false;
 };
 
 QJsonObject serviceWithKey(const QJsonArray &services, const QString &pbsKey)
@@ -134,7 +107,7 @@ private slots:
         QFETCH(plist::DictionaryPtr, entry);
         QFETCH(QJsonValue, enabled);
         QFETCH(QString, source);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         plist::DictionaryPtr status = plist::Dictionary::create();
         if (entry)
@@ -151,7 +124,7 @@ private slots:
 
     void anEditShouldWriteThePbsPlistAndLeaveTheBundleAlone()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const QString info = volume.path(u"/Applications/Skimmer.app/Contents/Info.plist"_s);
         const QByteArray infoBefore = fileBytes(info);
@@ -179,7 +152,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const Run run = volume.run({u"--scope"_s, u"user"_s, u"shortcut"_s, u"Jotter"_s, u"Jot Down"_s, typed});
         QCOMPARE(run.exitCode, 0);
@@ -190,7 +163,7 @@ private slots:
 
     void shortcutShouldRefuseTextThatIsNoKey()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const Run run = volume.run({u"--scope"_s, u"user"_s, u"shortcut"_s, u"Jotter"_s, u"Jot Down"_s, u"xy"_s});
         QCOMPARE(run.exitCode, 2);
@@ -199,7 +172,7 @@ private slots:
 
     void dryRunShouldPrintThePbsPlistAndWriteNothing()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QVERIFY(volume.writeStatus(dict({{kShortcut, dict({{u"key_equivalent"_s, u"@~Space"_s}})}})));
         const QByteArray before = fileBytes(volume.pbsPath());
@@ -226,7 +199,7 @@ private slots:
     void anUnreadablePbsPlistShouldFailAndStayAsItIs()
     {
         QFETCH(QStringList, command);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QVERIFY(QDir().mkpath(QFileInfo(volume.pbsPath()).path()));
         const QByteArray garbage = "bplist00 this is not a property list";
@@ -239,7 +212,7 @@ private slots:
 
     void revertShouldRemoveTheProvidersEntriesOnly()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"enabled_services_menu"_s, true}})},
             {kOpenPdf, dict({{u"key_equivalent"_s, u"@p"_s}})}})));
@@ -250,7 +223,7 @@ private slots:
 
     void pruneShouldRemoveStaleEntriesAndNothingElse()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const QString stale = u"com.example.Jotter - Jotter/Jot It - jot"_s;
         const QString foreign = u"com.example.Other - Other - otherMessage"_s;
@@ -278,7 +251,7 @@ private slots:
     void renameShouldReportOrCarryTheUsersEntry()
     {
         QFETCH(bool, carry);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"key_equivalent"_s, u"@~j"_s}})}})));
         QStringList arguments {u"rename"_s, u"Jotter"_s, u"Jot Down"_s, u"Jotter/Jot It"_s};
@@ -306,7 +279,7 @@ private slots:
     {
         QFETCH(bool, carry);
         QFETCH(int, exitCode);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QVERIFY(QDir().mkpath(QFileInfo(volume.pbsPath()).path()));
         const QByteArray garbage = "{ unreadable";
@@ -325,7 +298,7 @@ private slots:
 
     void renameShouldHaveNoUserScope()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const Run run = volume.run({u"--scope"_s, u"user"_s, u"rename"_s, u"Jotter"_s, u"Jot Down"_s, u"X"_s});
         QCOMPARE(run.exitCode, 2);
@@ -347,7 +320,7 @@ private slots:
         QFETCH(QString, scope);
         QFETCH(QString, key);
         QFETCH(QStringList, providers);
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         const plist::DictionaryPtr saveService = dict({{u"NSMenuItem"_s, dict({{u"default"_s, u"Saver/Save"_s}})},
             {u"NSKeyEquivalent"_s, dict({{u"default"_s, u"s"_s}})}, {u"NSMessage"_s, u"save"_s}});
@@ -377,7 +350,7 @@ private slots:
 
     void anUnknownScopeShouldBeAUsageError()
     {
-        SampleVolume volume;
+        UserVolume volume;
         QVERIFY(volume.isValid());
         QCOMPARE(volume.run({u"--scope"_s, u"everyone"_s, u"menu"_s}).exitCode, 2);
     }
