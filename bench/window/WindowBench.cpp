@@ -7,6 +7,8 @@
 //
 //   window-bench ROOT HOME    (run with QT_QPA_PLATFORM=offscreen)
 
+#include "PaintedTiming.h"
+
 #include <controller/VelServicesTableModel.h>
 #include <controller/VelTidyController.h>
 
@@ -34,33 +36,9 @@ double secondsForScanAlone()
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-struct ReloadFigures {
-    double seconds = 0;
-    double longestStall = 0;
-};
-
-// A zero timer runs on every pass of the event loop; the longest gap between
-// its runs (and from the start, and to the pass after the paint) is the
-// longest stall.
-ReloadFigures reloadUntilPainted(VelTidyController *controller)
+PaintedTiming reloadUntilPainted(VelTidyController *controller)
 {
-    QElapsedTimer clock;
-    std::vector<qint64> passes;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { passes.push_back(clock.nsecsElapsed()); });
-    ticker.start(0);
-    clock.start();
-    passes.push_back(0);
-    controller->reload();
-    controller->mainWindow()->repaint();
-    const qint64 painted = clock.nsecsElapsed();
-    QCoreApplication::processEvents();
-    passes.push_back(clock.nsecsElapsed());
-    ticker.stop();
-    qint64 longest = 0;
-    for (size_t i = 1; i < passes.size(); ++i)
-        longest = std::max(longest, passes[i] - passes[i - 1]);
-    return {double(painted) / 1e9, double(longest) / 1e9};
+    return timeUntilPainted(controller, [controller] { controller->reload(); });
 }
 
 std::vector<double> toggleTimes(VelTidyController *controller, int count)
@@ -110,10 +88,10 @@ int main(int argc, char **argv)
         VelServiceCatalogue::shared().setApplications({});
         scan = std::min(scan, secondsForScanAlone());
     }
-    ReloadFigures best {1e9, 0};
+    PaintedTiming best {1e9, 0};
     double worstStall = 0;
     for (int round = 0; round < 5; ++round) {
-        const ReloadFigures figures = reloadUntilPainted(controller);
+        const PaintedTiming figures = reloadUntilPainted(controller);
         best.seconds = std::min(best.seconds, figures.seconds);
         worstStall = std::max(worstStall, figures.longestStall);
     }

@@ -11,6 +11,7 @@
 //   which both runs pay alike, out of the comparison)
 
 #include "BenchProviders.h"
+#include "PaintedTiming.h"
 
 #include <controller/VelTidyController.h>
 #include <model/VelChangeList.h>
@@ -64,37 +65,20 @@ double secondsForWorkerAlone(VelTidyController *controller)
 }
 
 struct SaveFigures {
-    double seconds = 0;
-    double longestStall = 0;
+    PaintedTiming timing;
     bool saved = false;
 };
 
-// A zero timer runs on every pass of the event loop; the longest gap between
-// its runs (from the Save command to the pass after the paint) is the
-// longest stall.
 SaveFigures saveFromWindow(VelTidyController *controller)
 {
-    QElapsedTimer clock;
-    std::vector<qint64> passes;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { passes.push_back(clock.nsecsElapsed()); });
-    QEventLoop untilSaved;
-    QObject::connect(controller, &VelTidyController::saveFinished, &untilSaved, &QEventLoop::quit);
-    ticker.start(0);
-    clock.start();
-    passes.push_back(0);
-    controller->save();
-    if (controller->isSaving())
-        untilSaved.exec();
-    controller->mainWindow()->repaint();
-    const qint64 painted = clock.nsecsElapsed();
-    QCoreApplication::processEvents();
-    passes.push_back(clock.nsecsElapsed());
-    ticker.stop();
-    qint64 longest = 0;
-    for (size_t i = 1; i < passes.size(); ++i)
-        longest = std::max(longest, passes[i] - passes[i - 1]);
-    return {double(painted) / 1e9, double(longest) / 1e9, !controller->saveButton()->isEnabled()};
+    const PaintedTiming timing = timeUntilPainted(controller, [controller] {
+        QEventLoop untilSaved;
+        QObject::connect(controller, &VelTidyController::saveFinished, &untilSaved, &QEventLoop::quit);
+        controller->save();
+        if (controller->isSaving())
+            untilSaved.exec();
+    });
+    return {timing, !controller->saveButton()->isEnabled()};
 }
 
 int intOption(const QStringList &arguments, const QString &name, int fallback)
@@ -150,9 +134,9 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "window-save-bench: round %d did not save every provider\n", round + 1);
             return 1;
         }
-        fromWindow.push_back(figures.seconds);
-        ratios.push_back(figures.seconds / alone.back());
-        stalls.push_back(figures.longestStall);
+        fromWindow.push_back(figures.timing.seconds);
+        ratios.push_back(figures.timing.seconds / alone.back());
+        stalls.push_back(figures.timing.longestStall);
     }
 
     const double workerSeconds = median(alone);
