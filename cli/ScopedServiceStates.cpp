@@ -61,22 +61,14 @@ void ScopedServiceStates::refresh()
 {
     m_states.clear();
     std::vector<VelShortcutHolder> holders;
-    for (const VelProviderPtr &provider : VelServiceCatalogue::shared().applications()) {
-        const plist::ArrayPtr services = provider->services();
-        if (!services)
-            continue;
-        const QString identifier = VelPbsIdentifier(provider->infoDictionary().get());
-        for (const plist::Value &item : *services) {
-            const plist::DictionaryPtr entry = item.toDictionary();
-            if (!entry)
-                continue;
+    forEachServiceOfTheVolume(
+        [&](const VelProviderPtr &provider, const QString &identifier, const plist::DictionaryPtr &entry) {
             const ServiceState state = computeState(identifier, entry);
             if (state.enabled == true && !state.key.isEmpty() && !state.pbsKey.isEmpty())
                 holders.push_back({state.key, provider->name(), provider->path(),
                     provider->readableMenuPathOfService(entry), scopeName(m_scope), state.source});
             m_states.insert(entry.get(), state);
-        }
-    }
+        });
     m_clashes = VelFindShortcutClashes(holders);
     QSet<QString> clashingKeys;
     for (const VelShortcutClash &clash : m_clashes)

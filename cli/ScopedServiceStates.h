@@ -9,6 +9,7 @@
 
 #include <model/VelPbsStatusFile.h>
 #include <model/VelShortcutClashes.h>
+#include <model/VelUserServiceState.h>
 
 #include <QHash>
 #include <QSet>
@@ -17,6 +18,23 @@
 #include <vector>
 
 namespace velctl {
+
+// Calls visit(provider, identifier, entry) for every service of every
+// provider in the catalogue, identifier being the provider's bundle
+// identifier as the user's settings spell it ("(null)" when it has none).
+template <typename Visit> void forEachServiceOfTheVolume(Visit visit)
+{
+    for (const VelProviderPtr &provider : VelServiceCatalogue::shared().applications()) {
+        const plist::ArrayPtr services = provider->services();
+        if (!services)
+            continue;
+        const QString identifier = VelPbsIdentifier(provider->infoDictionary().get());
+        for (const plist::Value &item : *services) {
+            if (const plist::DictionaryPtr entry = item.toDictionary())
+                visit(provider, identifier, entry);
+        }
+    }
+}
 
 struct ServiceState {
     std::optional<bool> enabled; // none: unknown (user scope)

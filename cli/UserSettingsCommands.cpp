@@ -22,21 +22,13 @@ namespace {
 VelVolumeServiceKeys volumeServiceKeys()
 {
     VelVolumeServiceKeys volume;
-    for (const VelProviderPtr &provider : VelServiceCatalogue::shared().applications()) {
-        const plist::ArrayPtr services = provider->services();
-        if (!services)
-            continue;
-        const QString identifier = VelPbsIdentifier(provider->infoDictionary().get());
-        for (const plist::Value &item : *services) {
-            const plist::DictionaryPtr entry = item.toDictionary();
-            if (!entry)
-                continue;
+    forEachServiceOfTheVolume(
+        [&volume](const VelProviderPtr &, const QString &identifier, const plist::DictionaryPtr &entry) {
             if (const std::optional<QString> key = VelPbsServiceKey(identifier, entry))
                 volume.keys.insert(*key);
             if (const QString *message = entry->value(VelKey::Message).asString())
                 volume.messages.insert(*message);
-        }
-    }
+        });
     return volume;
 }
 
