@@ -12,8 +12,11 @@
 #include <workspace/VelWorkspace.h>
 
 #include <QFile>
+#include <QHash>
 
 #include <sys/stat.h>
+
+#include <unordered_map>
 
 namespace {
 
@@ -205,36 +208,24 @@ void VelServiceCatalogue::forEachTitledEntry(
     }
 }
 
-namespace {
-
-// The first folder node of the list with exactly this name; entries never
-// match, whatever keys they carry.
-plist::ArrayPtr childrenOfFolderNamed(const plist::Array &level, const QString &name)
-{
-    for (const plist::Value &item : level) {
-        const plist::DictionaryPtr d = item.toDictionary();
-        if (isFolderNode(d) && folderNodeName(d) == name)
-            return folderNodeChildren(d);
-    }
-    return nullptr;
-}
-
-} // namespace
-
-void VelServiceCatalogue::rebuildServiceMenuRepresentation(const std::function<void()> &betweenProviders)
+void VelServiceCatalogue::rebuildServiceMenuRepresentation(const std::function<void()> &betweenSteps)
 {
     const LookupPass pass(*this);
     // Refilled in place: views and models hold this very list.
     m_services->clear();
+    // Every folder of the tree is made here, so an index of the folders made
+    // finds a submenu without walking its level: each level is keyed by the
+    // list it is, and a name keeps its first folder.
+    std::unordered_map<const plist::Array *, QHash<QString, plist::ArrayPtr>> foldersByLevel;
     const VelProviderPtr *last = nullptr;
     forEachTitledEntry([&](const VelProviderPtr &provider, const plist::DictionaryPtr &entry) {
-        if (&provider != last && last && betweenProviders)
-            betweenProviders();
+        if (&provider != last && last && betweenSteps)
+            betweenSteps();
         last = &provider;
         const QStringList components = provider->menuPathComponentsOfService(entry);
         plist::ArrayPtr level = m_services;
         for (qsizetype i = 0; i + 1 < components.size(); ++i) {
-            plist::ArrayPtr children = childrenOfFolderNamed(*level, components[i]);
+            plist::ArrayPtr &children = foldersByLevel[level.get()][components[i]];
             if (!children) {
                 const plist::DictionaryPtr folder = makeFolderNode(components[i]);
                 level->append(folder);
@@ -244,6 +235,8 @@ void VelServiceCatalogue::rebuildServiceMenuRepresentation(const std::function<v
         }
         level->append(entry);
     });
+    if (betweenSteps)
+        betweenSteps();
     VelSortServiceList(m_services, nullptr);
 }
 

@@ -49,9 +49,10 @@ public:
     void setMenuPathOfService(const plist::DictionaryPtr &entry, const QString &menuPath);
 
     // The tree: top-level list of folder nodes and the providers' own entries.
-    // The optional call runs between providers, for a caller that keeps a
-    // window painting; it must not touch the catalogue.
-    void rebuildServiceMenuRepresentation(const std::function<void()> &betweenProviders = {});
+    // The optional call runs between providers and before the final sort,
+    // for a caller that keeps a window painting; it must not touch the
+    // catalogue.
+    void rebuildServiceMenuRepresentation(const std::function<void()> &betweenSteps = {});
     [[nodiscard]] const plist::ArrayPtr &services() const { return m_services; }
 
     // The status line of the whole menu: "%d services" with the number of
