@@ -372,7 +372,8 @@ bool VelFileRepresentation::isServiceEditable(const DictionaryPtr &entry)
 {
     if (!serviceMenuItemTitle(entry))
         return false;
-    if (VelUserDefaults::standardUserDefaults().boolForKey(QStringLiteral("Edit Signed Applications")))
-        return true;
-    return !isSigned();
+    // The signature test's answer is kept; the setting is read only when
+    // it matters.
+    return !isSigned()
+        || VelUserDefaults::standardUserDefaults().boolForKey(QStringLiteral("Edit Signed Applications"));
 }

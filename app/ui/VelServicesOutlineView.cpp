@@ -3,6 +3,8 @@
 #include "VelServiceCell.h"
 #include "VelServicesViewLook.h"
 
+#include <defaults/VelUserDefaults.h>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -50,8 +52,18 @@ void VelServicesOutlineView::updateGeometries()
     tile();
 }
 
+// Laying out and painting the rows asks every row whether it may be edited,
+// which depends on a setting: one look at the settings files serves the
+// whole pass.
+void VelServicesOutlineView::doItemsLayout()
+{
+    const VelUserDefaults::StandardReadBatch settings;
+    QTreeView::doItemsLayout();
+}
+
 void VelServicesOutlineView::paintEvent(QPaintEvent *event)
 {
+    const VelUserDefaults::StandardReadBatch settings;
     QTreeView::paintEvent(event);
     QPainter painter(viewport());
     QList<int> rowBottoms;

@@ -24,6 +24,7 @@ public:
 
     // Fits the first column to the width left over, then lays out as usual.
     void tile();
+    void doItemsLayout() override;
 
 signals:
     void inspectorRequested(const QModelIndex &index);

@@ -3,6 +3,8 @@
 #include "VelServiceCell.h"
 #include "VelServicesViewLook.h"
 
+#include <defaults/VelUserDefaults.h>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -23,6 +25,9 @@ VelServiceCell *VelServicesTableView::serviceCell() const
 
 void VelServicesTableView::paintEvent(QPaintEvent *event)
 {
+    // Every painted row asks whether it may be edited, which depends on a
+    // setting: one look at the settings files serves the whole paint.
+    const VelUserDefaults::StandardReadBatch settings;
     QTableView::paintEvent(event);
     QPainter painter(viewport());
     QList<int> rowBottoms;

@@ -77,6 +77,21 @@ public:
         const VelUserDefaults &m_defaults;
     };
 
+    // A read batch over the two domains a setting of the application is
+    // looked up in: its own, then the global one.
+    class StandardReadBatch {
+    public:
+        StandardReadBatch()
+            : m_own(standardUserDefaults())
+            , m_global(globalUserDefaults())
+        {
+        }
+
+    private:
+        ReadBatch m_own;
+        ReadBatch m_global;
+    };
+
 private:
     enum class Purpose { Reading, Writing };
     void refresh(Purpose purpose = Purpose::Reading) const;
