@@ -69,6 +69,9 @@ VelTidyController::VelTidyController()
     connect(m_workerRunner.get(), &VelWorkerRunner::finished, this, &VelTidyController::workerRunFinished);
     m_hideProgressTimer.setSingleShot(true);
     connect(&m_hideProgressTimer, &QTimer::timeout, this, &VelTidyController::delayedHideProgressIndicator);
+    m_showConfirmedEntryTimer.setSingleShot(true);
+    m_showConfirmedEntryTimer.setInterval(0);
+    connect(&m_showConfirmedEntryTimer, &QTimer::timeout, this, &VelTidyController::showLatestConfirmedEntry);
 }
 
 VelTidyController::~VelTidyController() = default;

@@ -234,7 +234,9 @@ private:
     void showSheet(QDialog *sheet);
     void runDiscoveryKeepingWindowAlive(VelEventPump &pump);
     bool loadInspectorSheet();
-    [[nodiscard]] VelChangeList collectChangesKeepingWindowAlive(VelEventPump &pump) const;
+    [[nodiscard]] VelChangeList collectChangesKeepingWindowAlive(
+        VelEventPump &pump, std::vector<VelProviderPtr> &savedProviders) const;
+    void showLatestConfirmedEntry();
     void workerRunFinished(qint64 result);
     void endSuccessfulSave();
     void endFailedSave();
@@ -271,7 +273,11 @@ private:
 
     std::unique_ptr<VelWorkerRunner> m_workerRunner;
     std::optional<VelWorkerRunPlaces> m_workerRunPlaces;
-    qsizetype m_saveEntries = 0;
+    // The providers of the running save, in the order of its entries.
+    std::vector<VelProviderPtr> m_saveProviders;
+    // The last entry the worker confirmed, until the window shows it.
+    std::optional<std::pair<qsizetype, QString>> m_confirmedEntryToShow;
+    QTimer m_showConfirmedEntryTimer;
     bool m_saveProviderVanished = false;
     bool m_saving = false;
     bool m_quitWhenSaveEnds = false;

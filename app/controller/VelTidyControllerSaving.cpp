@@ -67,12 +67,12 @@ void VelTidyController::save()
         return;
     m_saving = true;
     VelEventPump pump;
-    const VelChangeList changes = collectChangesKeepingWindowAlive(pump);
-    m_saveEntries = changes.size();
+    m_saveProviders.clear();
+    const VelChangeList changes = collectChangesKeepingWindowAlive(pump, m_saveProviders);
     m_saveProviderVanished = changes.providerVanished;
     m_reloadButton->setEnabled(false);
     m_reloadButton->repaint();
-    if (m_saveEntries == 0) {
+    if (m_saveProviders.empty()) {
         VelBeep();
         VelBeep();
         endFailedSave();
@@ -85,37 +85,60 @@ void VelTidyController::save()
         m_progressIndicator->setRange(0, int(maximum));
         m_progressIndicator->setValue(0);
     };
-    // Characters may come many at a time; each still moves the bar and names
-    // its file, and the event loop paints the latest state between reads.
+    // A confirmed file is read again now rather than all of them at the end,
+    // which would keep the window from painting for that long. Characters
+    // may come many at a time, and only the last of them could be seen: the
+    // bar and the status line show the latest one once per pass of the event
+    // loop, before it paints.
     observer.entryConfirmed = [this](qsizetype confirmed, const QString &infoPath) {
-        VelSetStringValue(m_statusTextField, readablePathRepresentation(infoPath));
-        m_progressIndicator->setValue(int(confirmed));
+        if (confirmed >= 1 && confirmed <= qsizetype(m_saveProviders.size()))
+            m_saveProviders[size_t(confirmed - 1)]->readSavedInfoDictionaryAhead();
+        m_confirmedEntryToShow.emplace(confirmed, infoPath);
+        if (!m_showConfirmedEntryTimer.isActive())
+            m_showConfirmedEntryTimer.start();
     };
-    observer.progressHidden = [this](double delaySeconds) { showProgressIndicator(false, delaySeconds); };
+    observer.progressHidden = [this](double delaySeconds) {
+        showLatestConfirmedEntry();
+        showProgressIndicator(false, delaySeconds);
+    };
     m_workerRunner->start(
         changes.entries, observer, m_workerRunPlaces ? *m_workerRunPlaces : VelWorkerRunPlaces::standard());
 }
 
 // The list is written on another thread, so it holds copies: nothing in it
 // is shared with the catalogue, which the window keeps reading.
-VelChangeList VelTidyController::collectChangesKeepingWindowAlive(VelEventPump &pump) const
+VelChangeList VelTidyController::collectChangesKeepingWindowAlive(
+    VelEventPump &pump, std::vector<VelProviderPtr> &savedProviders) const
 {
     VelChangeList changes;
     for (const VelProviderPtr &provider : applications()) {
-        const VelChangeList own = VelCollectChanges({provider});
+        const VelChangeList own = VelCollectChanges({provider}, VelChangeListSharing::Nothing);
         changes.providerVanished = changes.providerVanished || own.providerVanished;
-        for (const plist::Value &entry : *own.entries)
-            changes.entries->append(plist::deepCopy(entry));
+        for (const plist::Value &entry : *own.entries) {
+            changes.entries->append(entry);
+            savedProviders.push_back(provider);
+        }
         pump.pumpIfDue();
     }
     return changes;
 }
 
+void VelTidyController::showLatestConfirmedEntry()
+{
+    m_showConfirmedEntryTimer.stop();
+    if (const std::optional<std::pair<qsizetype, QString>> entry
+        = std::exchange(m_confirmedEntryToShow, std::nullopt)) {
+        VelSetStringValue(m_statusTextField, readablePathRepresentation(entry->second));
+        m_progressIndicator->setValue(int(entry->first));
+    }
+}
+
 void VelTidyController::workerRunFinished(qint64 result)
 {
+    showLatestConfirmedEntry();
     if (result < 0)
         VelBeep();
-    if (result == m_saveEntries) {
+    if (result == qint64(m_saveProviders.size())) {
         endSuccessfulSave();
         return;
     }
@@ -125,8 +148,9 @@ void VelTidyController::workerRunFinished(qint64 result)
 
 void VelTidyController::endSuccessfulSave()
 {
-    // Re-reading hundreds of Info.plist files and rebuilding the tree lets
-    // the window paint now and then; user input waits until they are done.
+    // Every saved provider takes the Info.plist it read again while the
+    // worker ran (or reads it now), then the tree is rebuilt; the window
+    // paints now and then meanwhile, user input waits until they are done.
     // The services views do not paint meanwhile: their rows still hold the
     // entries the providers just dropped, which no provider owns any more.
     VelEventPump pump;
@@ -140,11 +164,15 @@ void VelTidyController::endSuccessfulSave()
         return;
     }
     m_catalogue.rebuildServiceMenuRepresentation([&pump] { pump.pumpIfDue(); });
+    pump.pump();
     m_providersModel->setNeedsDisplay();
     // Every folder of the rebuilt tree is new, so no folder stays open and
     // the old rows need not be asked whether they were.
     m_servicesModel->reloadData();
     m_outlineModel->reloadData();
+    // Painting the window follows; the event loop runs first, so the two do
+    // not add up to one long wait.
+    pump.pump();
     m_saveButton->setEnabled(false);
     m_mainWindow->setWindowModified(false);
     NSUpdateDynamicServices();
@@ -169,6 +197,7 @@ void VelTidyController::endFailedSave()
 void VelTidyController::endSave(bool reloadCatalogue)
 {
     m_saving = false;
+    m_saveProviders.clear();
     if (reloadCatalogue)
         reload();
     emit saveFinished();

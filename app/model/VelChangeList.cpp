@@ -1,5 +1,7 @@
 #include "VelChangeList.h"
 
+#include "VelServiceKeys.h"
+
 #include <log/VelLog.h>
 
 #include <QFileInfo>
@@ -12,14 +14,23 @@ const QString kPackagePath = QStringLiteral("Package Path");
 
 } // namespace
 
-VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers)
+VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers, VelChangeListSharing sharing)
 {
     VelChangeList changes;
     for (const VelProviderPtr &provider : providers) {
         if (!provider->isDirty())
             continue;
         const std::optional<QString> infoPath = provider->infoDictionaryPath();
-        const plist::DictionaryPtr cleaned = infoPath ? provider->cleanedInfoDictionaryForSaving() : nullptr;
+        plist::DictionaryPtr cleaned = infoPath ? provider->cleanedInfoDictionaryForSaving() : nullptr;
+        // The stored list is the only part of the cleaned dictionary that is
+        // the provider's own.
+        if (cleaned && sharing == VelChangeListSharing::Nothing && cleaned->contains(VelKey::AllServices)) {
+            plist::Value copied = plist::deepCopy(cleaned->value(VelKey::AllServices));
+            if (copied.isNone())
+                cleaned.reset();
+            else
+                cleaned->set(VelKey::AllServices, std::move(copied));
+        }
         // The worker follows no symbolic link, so the list names each bundle
         // by its real path, resolved here once (the volume's root included).
         const QString packagePath = QFileInfo(provider->path()).canonicalFilePath();

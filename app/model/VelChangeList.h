@@ -19,6 +19,13 @@ struct VelChangeList {
     [[nodiscard]] qsizetype size() const { return entries->size(); }
 };
 
+// What the entries may share with the providers: their live services lists
+// (each provider's stored list, as cleanedInfoDictionaryForSaving hands it
+// out), or nothing at all, for a list written on another thread while the
+// providers stay in use.
+enum class VelChangeListSharing { LiveServiceLists, Nothing };
+
 // Logs "<path> appears to have been removed" for every dirty provider whose
 // Info.plist is gone.
-[[nodiscard]] VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers);
+[[nodiscard]] VelChangeList VelCollectChanges(const std::vector<VelProviderPtr> &providers,
+    VelChangeListSharing sharing = VelChangeListSharing::LiveServiceLists);

@@ -122,9 +122,16 @@ void VelFileRepresentation::revert()
 
 void VelFileRepresentation::invalidate()
 {
+    std::optional<StoredState> readAhead = std::exchange(m_savedStateReadAhead, std::nullopt);
     if (!isDirty())
         return;
     discardInfoDictionary();
+    if (readAhead && VelFileStampAtPath(readAhead->infoDictionaryPath) == readAhead->stamp) {
+        m_infoDictionary = std::move(readAhead->infoDictionary);
+        m_infoDictionaryPath = std::move(readAhead->infoDictionaryPath);
+        m_services = std::move(readAhead->services);
+        return;
+    }
     (void)services();
 }
 
@@ -139,11 +146,32 @@ void VelFileRepresentation::addCleanCopyOfService(const DictionaryPtr &entry, co
     services->append(copy);
 }
 
+namespace {
+
+// A deep copy of the dictionary, but for the two services lists, which the
+// caller replaces: it holds the provider's own lists until then. None when
+// a value cannot be copied.
+DictionaryPtr copyWithServiceListsShared(const DictionaryPtr &info)
+{
+    const DictionaryPtr copy = plist::Dictionary::create();
+    copy->reserve(info->size());
+    for (const plist::Dictionary::Entry &item : info->entries()) {
+        const bool serviceList = item.first == VelKey::Services || item.first == VelKey::AllServices;
+        plist::Value value = serviceList ? item.second : plist::deepCopy(item.second);
+        if (value.isNone())
+            return nullptr;
+        copy->appendUnchecked(QString(item.first), std::move(value));
+    }
+    return copy;
+}
+
+} // namespace
+
 DictionaryPtr VelFileRepresentation::cleanedInfoDictionaryForSaving()
 {
     const DictionaryPtr info = infoDictionary();
     const ArrayPtr list = services();
-    const DictionaryPtr copy = info ? deepMutableCopy(info) : nullptr;
+    const DictionaryPtr copy = info ? copyWithServiceListsShared(info) : nullptr;
     if (!copy || !list)
         return nullptr;
     const ArrayPtr newServices = plist::Array::create();
@@ -152,11 +180,18 @@ DictionaryPtr VelFileRepresentation::cleanedInfoDictionaryForSaving()
         copy->set(VelKey::AllServices, list);
     else
         copy->remove(VelKey::AllServices);
+    qsizetype kept = 0;
     for (const plist::Value &item : *list) {
         const DictionaryPtr entry = item.toDictionary();
-        if (entry && (!revertible || isServiceEnabled(entry)))
+        if (entry && (!revertible || isServiceEnabled(entry))) {
             addCleanCopyOfService(entry, newServices);
+            ++kept;
+        }
     }
+    // An entry too deep to copy is not left out silently: the dictionary
+    // cannot be made, as when the whole of it could not be copied.
+    if (newServices->size() != kept)
+        return nullptr;
     copy->set(VelKey::Services, newServices);
     return copy;
 }

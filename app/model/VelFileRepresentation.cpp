@@ -171,6 +171,7 @@ bool VelFileRepresentation::loadInfoDictionary(bool onlyIfItMayDeclareServices)
 
 void VelFileRepresentation::discardInfoDictionary()
 {
+    m_savedStateReadAhead.reset();
     m_infoDictionary.reset();
     m_infoDictionaryPath.reset();
     m_services.reset();
@@ -279,6 +280,29 @@ ArrayPtr VelFileRepresentation::loadServices()
     if (!list->isEmpty())
         (void)isSigned(); // the signature test runs during discovery, not later
     return list;
+}
+
+void VelFileRepresentation::readSavedInfoDictionaryAhead()
+{
+    m_savedStateReadAhead.reset();
+    const std::optional<QString> path = infoDictionaryPath();
+    if (!path)
+        return;
+    // Loaded by the provider's own loading code into its emptied fields,
+    // which get the current state back afterwards; the stamps on both sides
+    // of the reading tell a file replaced meanwhile.
+    const VelFileStamp stamp = VelFileStampAtPath(*path);
+    DictionaryPtr currentInfo = std::exchange(m_infoDictionary, nullptr);
+    std::optional<QString> currentPath = std::exchange(m_infoDictionaryPath, std::nullopt);
+    ArrayPtr currentServices = std::exchange(m_services, nullptr);
+    StoredState read;
+    read.services = loadServices();
+    read.infoDictionary = std::exchange(m_infoDictionary, std::move(currentInfo));
+    read.infoDictionaryPath = std::exchange(m_infoDictionaryPath, std::move(currentPath)).value_or(QString());
+    m_services = std::move(currentServices);
+    read.stamp = stamp;
+    if (read.services && read.infoDictionaryPath == *path && VelFileStampAtPath(*path) == stamp)
+        m_savedStateReadAhead = std::move(read);
 }
 
 DictionaryPtr VelFileRepresentation::serviceAtIndex(qsizetype index)

@@ -10,6 +10,7 @@
 
 #include "VelStringsTable.h"
 
+#include <files/VelFileStamp.h>
 #include <plist/PlistValue.h>
 
 #include <QByteArrayView>
@@ -72,6 +73,10 @@ public:
     void revert();
     // After a save: a dirty provider re-reads the Info.plist just written.
     void invalidate();
+    // While a save runs, once the worker confirmed this provider's file:
+    // reads and parses it now, kept aside, so that invalidate need not read
+    // it again; invalidate takes it only while the file is still the one read.
+    void readSavedInfoDictionaryAhead();
     static void addCleanCopyOfService(const plist::DictionaryPtr &entry, const plist::ArrayPtr &services);
     // The whole Info.plist to write; its stored list is the live services
     // list, so write it before the provider is edited again.
@@ -92,6 +97,13 @@ private:
     plist::DictionaryPtr m_infoDictionary;
     std::optional<QString> m_infoDictionaryPath; // the file m_infoDictionary was read from
     plist::ArrayPtr m_services;
+    struct StoredState {
+        plist::DictionaryPtr infoDictionary;
+        QString infoDictionaryPath;
+        plist::ArrayPtr services;
+        VelFileStamp stamp;
+    };
+    std::optional<StoredState> m_savedStateReadAhead;
     // Where ServicesMenu.strings lives ("" for nowhere), looked up once; the
     // table re-reads the file itself when it changes.
     std::optional<QString> m_servicesMenuStringsPath;

@@ -414,7 +414,7 @@ Value copyAtDepth(const Value &v, int depth)
             Value c = copyAtDepth(e.second, depth + 1);
             if (c.isNone())
                 return {};
-            copy->set(e.first, std::move(c));
+            copy->appendUnchecked(QString(e.first), std::move(c)); // the keys differ already
         }
         return copy;
     }

@@ -6,6 +6,7 @@
 #include <files/VelMacVolume.h>
 #include <model/VelChangeList.h>
 #include <model/VelServiceEntry.h>
+#include <model/VelServiceKeys.h>
 
 #include <QDir>
 #include <QTest>
@@ -18,6 +19,7 @@ class TestChangeList : public QObject {
 private slots:
     void shouldNameBundlesByTheirRealPaths_data();
     void shouldNameBundlesByTheirRealPaths();
+    void unsharedListShouldHoldACopyOfTheStoredList();
 };
 
 void TestChangeList::shouldNameBundlesByTheirRealPaths_data()
@@ -59,6 +61,26 @@ void TestChangeList::shouldNameBundlesByTheirRealPaths()
     const QString canonical = QDir(volume.root()).canonicalPath() + u"/Applications/A.app"_s;
     QCOMPARE(entry->value(u"Package Path").toString(), canonical);
     QCOMPARE(entry->value(u"Info Path").toString(), canonical + u"/Contents/"_s + infoName);
+}
+
+// A list written on another thread must not hold the provider's live list.
+void TestChangeList::unsharedListShouldHoldACopyOfTheStoredList()
+{
+    VelTest::Volume volume;
+    const VelProviderPtr provider = VelFileRepresentation::fileRepresentationWithPath(
+        volume.addProvider(u"/Applications/A.app"_s, {VelTest::entry(u"One"_s), VelTest::entry(u"Two"_s)}));
+    setServiceEnabled(provider->serviceAtIndex(0), false, true);
+    const auto storedList = [](const VelChangeList &changes) {
+        return changes.entries->at(0).toDictionary()->value(u"Info").toDictionary()->value(VelKey::AllServices);
+    };
+
+    const plist::Value live = storedList(VelCollectChanges({provider}));
+    const plist::Value copied = storedList(VelCollectChanges({provider}, VelChangeListSharing::Nothing));
+
+    QVERIFY(live.toArray() == provider->services());
+    QVERIFY(copied.toArray() && copied.toArray() != provider->services());
+    QVERIFY(plist::contentEquals(copied, live));
+    QVERIFY(copied.toArray()->at(0).toDictionary() != provider->serviceAtIndex(0));
 }
 
 QTEST_GUILESS_MAIN(TestChangeList)

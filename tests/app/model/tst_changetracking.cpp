@@ -242,6 +242,39 @@ private slots:
         QVERIFY(!p->isDirty());
         QVERIFY(p->canRevert());
     }
+
+    // While a save runs, a confirmed file is read ahead; invalidate takes
+    // what was read only while the file is still the one read.
+    void invalidateShouldTakeTheFileReadAheadOnlyWhileItIsUnchanged_data()
+    {
+        QTest::addColumn<bool>("changedAfterwards");
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("written again after the read") << true;
+    }
+
+    void invalidateShouldTakeTheFileReadAheadOnlyWhileItIsUnchanged()
+    {
+        QFETCH(bool, changedAfterwards);
+        VelTest::Volume volume;
+        VelProviderPtr p = listedProvider(volume.addProvider(u"/A.app"_s, {VelTest::entry(u"T"_s)}));
+        const ArrayPtr before = p->services();
+        setServiceEnabled(p->serviceAtIndex(0), false);
+        const QString path = *p->infoDictionaryPath();
+        QVERIFY(plist::writeXmlFile(p->cleanedInfoDictionaryForSaving(), path));
+
+        p->readSavedInfoDictionaryAhead();
+        QVERIFY(p->services() == before); // the provider's own state is left alone
+        QVERIFY(p->isDirty());
+        if (changedAfterwards) {
+            QVERIFY(plist::writeXmlFile(
+                VelTest::infoWithServices(VelTest::list({VelTest::entry(u"Changed elsewhere"_s)})), path));
+        }
+        p->invalidate();
+
+        QVERIFY(!p->isDirty());
+        QCOMPARE(serviceMenuItemTitle(p->serviceAtIndex(0)), changedAfterwards ? u"Changed elsewhere"_s : u"T"_s);
+        QCOMPARE(isServiceEnabled(p->serviceAtIndex(0)), changedAfterwards);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestChangeTracking)
