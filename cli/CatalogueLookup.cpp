@@ -102,4 +102,10 @@ plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &
     return nullptr;
 }
 
+ProviderService findProviderService(const QString &providerText, const QString &serviceText, QTextStream &err)
+{
+    const VelProviderPtr provider = findProvider(providerText, err);
+    return {provider, provider ? findService(provider, serviceText, err) : nullptr};
+}
+
 } // namespace velctl

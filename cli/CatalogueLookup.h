@@ -36,4 +36,13 @@ struct Output {
 // to err, several with the readable paths of the candidates.
 [[nodiscard]] plist::DictionaryPtr findService(const VelProviderPtr &provider, const QString &text, QTextStream &err);
 
+// A provider and one of its services, found as above; the service is none
+// (errors written) when either does not match.
+struct ProviderService {
+    VelProviderPtr provider;
+    plist::DictionaryPtr entry;
+};
+[[nodiscard]] ProviderService findProviderService(
+    const QString &providerText, const QString &serviceText, QTextStream &err);
+
 } // namespace velctl

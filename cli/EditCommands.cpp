@@ -47,10 +47,7 @@ bool selectedProviders(const QStringList &arguments, Output &output, std::vector
 int editOneService(const QString &command, const QStringList &arguments, RenameCarryOver &carryOver,
     const GlobalOptions &options, Output &output)
 {
-    const VelProviderPtr provider = findProvider(arguments[0], output.err);
-    if (!provider)
-        return kUnknownItem;
-    const plist::DictionaryPtr entry = findService(provider, arguments[1], output.err);
+    const auto [provider, entry] = findProviderService(arguments[0], arguments[1], output.err);
     if (!entry)
         return kUnknownItem;
     const QString why = whyNotEditable(provider, entry);

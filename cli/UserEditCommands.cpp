@@ -28,10 +28,7 @@ QString whyNotEditable(const ServiceState &state)
 
 int editOneService(const QString &command, const QStringList &arguments, ScopedServiceStates &states, Output &output)
 {
-    const VelProviderPtr provider = findProvider(arguments[0], output.err);
-    if (!provider)
-        return kUnknownItem;
-    const plist::DictionaryPtr entry = findService(provider, arguments[1], output.err);
+    const auto [provider, entry] = findProviderService(arguments[0], arguments[1], output.err);
     if (!entry)
         return kUnknownItem;
     const ServiceState state = states.stateOf(entry);

@@ -3,6 +3,8 @@
 
 #include "VelmoractlVolume.h"
 
+#include "VelTestVolume.h"
+
 #include <plist/PropertyList.h>
 
 #include <QDir>
@@ -23,14 +25,6 @@ const QString kOpenPdf = u"net.sourceforge.skimmer - Skimmer/Open PDF - openPDF"
 const QString kReveal = u"com.apple.finder - Finder/Reveal - revealFiles"_s;
 const QString kShortcut = u"(null) - 6D1A7F0E-3C2B-4E5A-8F9D-0B1C2D3E4F50 - runShortcutAsService"_s;
 
-plist::DictionaryPtr dict(std::initializer_list<std::pair<QString, plist::Value>> fields)
-{
-    plist::DictionaryPtr d = plist::Dictionary::create();
-    for (const auto &[key, value] : fields)
-        d->set(key, value);
-    return d;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -47,8 +41,8 @@ public:
     // under NSServicesStatus and top-level keys of the Mac's own.
     bool writeStatus(const plist::DictionaryPtr &status) const
     {
-        const plist::DictionaryPtr root = dict({{u"NSServicesStatus"_s, status}, {u"ServicesShortcutsPresent"_s, true},
-            {u"FinderOrdering"_s, plist::Array::create()}});
+        const plist::DictionaryPtr root = VelTest::dictionary({{u"NSServicesStatus"_s, status},
+            {u"ServicesShortcutsPresent"_s, true}, {u"FinderOrdering"_s, plist::Array::create()}});
         return QDir().mkpath(QFileInfo(pbsPath()).path())
             && plist::writeFileAtomically(pbsPath(), plist::writeBinary(plist::Value(root)));
     }
@@ -93,11 +87,13 @@ private slots:
         const plist::DictionaryPtr none;
         QTest::newRow("Apple's own without entry") << u"Finder"_s << kReveal << none << QJsonValue() << u"default"_s;
         QTest::newRow("Apple's own with entry")
-            << u"Finder"_s << kReveal << dict({{u"enabled_services_menu"_s, 1}}) << QJsonValue(true) << u"user"_s;
+            << u"Finder"_s << kReveal << VelTest::dictionary({{u"enabled_services_menu"_s, 1}}) << QJsonValue(true)
+            << u"user"_s;
         QTest::newRow("another vendor without entry")
             << u"Skimmer"_s << kOpenPdf << none << QJsonValue(false) << u"default"_s;
         QTest::newRow("flag as a string")
-            << u"Jotter"_s << kJotter << dict({{u"enabled_services_menu"_s, u"1"_s}}) << QJsonValue(true) << u"user"_s;
+            << u"Jotter"_s << kJotter << VelTest::dictionary({{u"enabled_services_menu"_s, u"1"_s}}) << QJsonValue(true)
+            << u"user"_s;
     }
 
     void servicesShouldReportTheStateAndWhereItComesFrom()
@@ -174,7 +170,8 @@ private slots:
     {
         UserVolume volume;
         QVERIFY(volume.isValid());
-        QVERIFY(volume.writeStatus(dict({{kShortcut, dict({{u"key_equivalent"_s, u"@~Space"_s}})}})));
+        QVERIFY(volume.writeStatus(
+            VelTest::dictionary({{kShortcut, VelTest::dictionary({{u"key_equivalent"_s, u"@~Space"_s}})}})));
         const QByteArray before = fileBytes(volume.pbsPath());
         const Run run
             = volume.run({u"--scope"_s, u"user"_s, u"--dry-run"_s, u"disable"_s, u"Finder"_s, u"Finder -> Reveal"_s});
@@ -214,8 +211,9 @@ private slots:
     {
         UserVolume volume;
         QVERIFY(volume.isValid());
-        QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"enabled_services_menu"_s, true}})},
-            {kOpenPdf, dict({{u"key_equivalent"_s, u"@p"_s}})}})));
+        QVERIFY(volume.writeStatus(
+            VelTest::dictionary({{kJotter, VelTest::dictionary({{u"enabled_services_menu"_s, true}})},
+                {kOpenPdf, VelTest::dictionary({{u"key_equivalent"_s, u"@p"_s}})}})));
         const Run run = volume.run({u"--scope"_s, u"user"_s, u"revert"_s, u"Jotter"_s});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(volume.status()->keys(), QStringList {kOpenPdf});
@@ -227,9 +225,11 @@ private slots:
         QVERIFY(volume.isValid());
         const QString stale = u"com.example.Jotter - Jotter/Jot It - jot"_s;
         const QString foreign = u"com.example.Other - Other - otherMessage"_s;
-        QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"key_equivalent"_s, u"@j"_s}})},
-            {stale, dict({{u"enabled_services_menu"_s, 0}})}, {kShortcut, dict({{u"enabled_services_menu"_s, 1}})},
-            {foreign, dict({{u"enabled_services_menu"_s, 1}})}})));
+        QVERIFY(
+            volume.writeStatus(VelTest::dictionary({{kJotter, VelTest::dictionary({{u"key_equivalent"_s, u"@j"_s}})},
+                {stale, VelTest::dictionary({{u"enabled_services_menu"_s, 0}})},
+                {kShortcut, VelTest::dictionary({{u"enabled_services_menu"_s, 1}})},
+                {foreign, VelTest::dictionary({{u"enabled_services_menu"_s, 1}})}})));
         const Run listed = volume.run({u"--json"_s, u"stale"_s});
         QCOMPARE(listed.exitCode, 0);
         const QJsonArray staleEntries = listed.json()[u"stale"].toArray();
@@ -253,7 +253,8 @@ private slots:
         QFETCH(bool, carry);
         UserVolume volume;
         QVERIFY(volume.isValid());
-        QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"key_equivalent"_s, u"@~j"_s}})}})));
+        QVERIFY(volume.writeStatus(
+            VelTest::dictionary({{kJotter, VelTest::dictionary({{u"key_equivalent"_s, u"@~j"_s}})}})));
         QStringList arguments {u"rename"_s, u"Jotter"_s, u"Jot Down"_s, u"Jotter/Jot It"_s};
         if (carry)
             arguments << u"--carry-user-settings"_s;
@@ -322,17 +323,19 @@ private slots:
         QFETCH(QStringList, providers);
         UserVolume volume;
         QVERIFY(volume.isValid());
-        const plist::DictionaryPtr saveService = dict({{u"NSMenuItem"_s, dict({{u"default"_s, u"Saver/Save"_s}})},
-            {u"NSKeyEquivalent"_s, dict({{u"default"_s, u"s"_s}})}, {u"NSMessage"_s, u"save"_s}});
+        const plist::DictionaryPtr saveService
+            = VelTest::dictionary({{u"NSMenuItem"_s, VelTest::dictionary({{u"default"_s, u"Saver/Save"_s}})},
+                {u"NSKeyEquivalent"_s, VelTest::dictionary({{u"default"_s, u"s"_s}})}, {u"NSMessage"_s, u"save"_s}});
         plist::ArrayPtr services = plist::Array::create();
         services->append(saveService);
         const QString contents = volume.path(u"/Applications/Saver.app/Contents"_s);
         QVERIFY(QDir().mkpath(contents));
-        QVERIFY(
-            plist::writeXmlFile(dict({{u"CFBundleIdentifier"_s, u"com.example.saver"_s}, {u"NSServices"_s, services}}),
-                contents + u"/Info.plist"_s));
-        QVERIFY(volume.writeStatus(dict({{kJotter, dict({{u"enabled_services_menu"_s, true}})},
-            {kOpenPdf, dict({{u"enabled_services_menu"_s, true}, {u"key_equivalent"_s, u"@$j"_s}})}})));
+        QVERIFY(plist::writeXmlFile(
+            VelTest::dictionary({{u"CFBundleIdentifier"_s, u"com.example.saver"_s}, {u"NSServices"_s, services}}),
+            contents + u"/Info.plist"_s));
+        QVERIFY(volume.writeStatus(VelTest::dictionary({{kJotter,
+                                                            VelTest::dictionary({{u"enabled_services_menu"_s, true}})},
+            {kOpenPdf, VelTest::dictionary({{u"enabled_services_menu"_s, true}, {u"key_equivalent"_s, u"@$j"_s}})}})));
         const Run run = volume.run({u"--scope"_s, scope, u"--json"_s, u"conflicts"_s});
         QCOMPARE(run.exitCode, 0);
         const QJsonArray conflicts = run.json()[u"conflicts"].toArray();

@@ -44,6 +44,14 @@ plist::ArrayPtr list(std::initializer_list<plist::DictionaryPtr> entries)
     return a;
 }
 
+plist::DictionaryPtr dictionary(std::initializer_list<std::pair<QString, plist::Value>> fields)
+{
+    plist::DictionaryPtr d = plist::Dictionary::create();
+    for (const auto &[key, value] : fields)
+        d->set(key, value);
+    return d;
+}
+
 plist::DictionaryPtr infoWithServices(const plist::ArrayPtr &services)
 {
     plist::DictionaryPtr info = plist::Dictionary::create();

@@ -21,6 +21,8 @@ enum class PlistFormat { Xml, Binary };
     const QString &message = QStringLiteral("doService"));
 [[nodiscard]] plist::DictionaryPtr entryWithKey(const QString &title, const QString &key);
 [[nodiscard]] plist::ArrayPtr list(std::initializer_list<plist::DictionaryPtr> entries);
+// A dictionary of the given keys and values, in order.
+[[nodiscard]] plist::DictionaryPtr dictionary(std::initializer_list<std::pair<QString, plist::Value>> fields);
 // A minimal Info.plist with the given services under "NSServices".
 [[nodiscard]] plist::DictionaryPtr infoWithServices(const plist::ArrayPtr &services);
 

@@ -1,6 +1,8 @@
 // The user's pbs.plist: read in any format, edited entry by entry, written
 // back as binary with everything else kept value for value.
 
+#include "VelTestVolume.h"
+
 #include <model/VelPbsStatusFile.h>
 
 #include <plist/PropertyList.h>
@@ -23,34 +25,26 @@ const QString kFinder = u"com.apple.finder - Finder/Reveal - reveal"_s;
 const QString kWorkflow = u"(null) - Make Plain Text - runWorkflowAsService"_s;
 const QString kShortcut = u"(null) - 0F3C5D7A-2B6E-4C1D-9A8F-1E2D3C4B5A69 - runShortcutAsService"_s;
 
-plist::DictionaryPtr dict(std::initializer_list<std::pair<QString, plist::Value>> fields)
-{
-    plist::DictionaryPtr d = plist::Dictionary::create();
-    for (const auto &[key, value] : fields)
-        d->set(key, value);
-    return d;
-}
-
 // A file in the shape the Mac writes: partial entries, (null) keys, flags as
 // integers and strings, extra presentation modes and top-level keys of its own.
 plist::DictionaryPtr macStatusFile()
 {
-    plist::DictionaryPtr status = dict({
-        {kFinder, dict({{u"key_equivalent"_s, u"@$r"_s}})},
+    plist::DictionaryPtr status = VelTest::dictionary({
+        {kFinder, VelTest::dictionary({{u"key_equivalent"_s, u"@$r"_s}})},
         {kWorkflow,
-            dict({{u"enabled_services_menu"_s, 1}, {u"enabled_context_menu"_s, u"0"_s},
+            VelTest::dictionary({{u"enabled_services_menu"_s, 1}, {u"enabled_context_menu"_s, u"0"_s},
                 {u"presentation_modes"_s,
-                    dict({{u"ContextMenu"_s, false}, {u"ServicesMenu"_s, true}, {u"TouchBar"_s, true},
+                    VelTest::dictionary({{u"ContextMenu"_s, false}, {u"ServicesMenu"_s, true}, {u"TouchBar"_s, true},
                         {u"FinderPreview"_s, false}})}})},
-        {kShortcut, dict({{u"enabled_services_menu"_s, false}, {u"key_equivalent"_s, u"@~Space"_s}})},
+        {kShortcut, VelTest::dictionary({{u"enabled_services_menu"_s, false}, {u"key_equivalent"_s, u"@~Space"_s}})},
     });
     plist::ArrayPtr ordering = plist::Array::create();
     ordering->append(u"Écrire “ça”"_s);
     ordering->append(plist::Value::fromUnsigned(18446744073709551615ULL));
     ordering->append(2.5);
-    return dict({{u"NSServicesStatus"_s, status}, {u"FinderActive"_s, dict({{u"Open"_s, true}})},
-        {u"FinderOrdering"_s, ordering}, {u"ServicesShortcutsPresent"_s, true},
-        {u"NSServicesUserDirectoryModDate"_s, plist::Date {700000000.25}},
+    return VelTest::dictionary({{u"NSServicesStatus"_s, status},
+        {u"FinderActive"_s, VelTest::dictionary({{u"Open"_s, true}})}, {u"FinderOrdering"_s, ordering},
+        {u"ServicesShortcutsPresent"_s, true}, {u"NSServicesUserDirectoryModDate"_s, plist::Date {700000000.25}},
         {u"SomethingNew"_s, plist::Value::fromData(QByteArray("\x00\x01\xff", 3))}});
 }
 
@@ -125,7 +119,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("garbage") << "bplist00\x01\x02garbage"_ba;
         QTest::newRow("an array") << plist::writeBinary(plist::Array::create());
-        QTest::newRow("status is no dictionary") << plist::writeXml(dict({{u"NSServicesStatus"_s, u"x"_s}}));
+        QTest::newRow("status is no dictionary")
+            << plist::writeXml(VelTest::dictionary({{u"NSServicesStatus"_s, u"x"_s}}));
     }
 
     void shouldRefuseAFileItCannotRead()

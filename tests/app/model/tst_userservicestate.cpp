@@ -1,6 +1,8 @@
 // A service's state in the user's scope: the user's pbs.plist entry where
 // there is one, else the Mac's default rule.
 
+#include "VelTestVolume.h"
+
 #include <model/VelServiceEntry.h>
 #include <model/VelUserServiceState.h>
 
@@ -35,14 +37,6 @@ plist::DictionaryPtr modes(bool servicesMenu)
     return d;
 }
 
-plist::DictionaryPtr userEntry(std::initializer_list<std::pair<QString, plist::Value>> fields)
-{
-    plist::DictionaryPtr d = plist::Dictionary::create();
-    for (const auto &[key, value] : fields)
-        d->set(key, value);
-    return d;
-}
-
 using State = std::optional<bool>;
 
 } // namespace
@@ -70,29 +64,36 @@ private slots:
             << u"(null)"_s << true << none << State(true) << u"default"_s;
         QTest::newRow("Apple's own without entry is unknown")
             << u"com.apple.finder"_s << true << none << State() << u"default"_s;
-        QTest::newRow("boolean") << u"com.apple.finder"_s << false << userEntry({{u"enabled_services_menu"_s, true}})
-                                 << State(true) << u"user"_s;
-        QTest::newRow("integer 0") << u"com.example.a"_s << true << userEntry({{u"enabled_services_menu"_s, 0}})
-                                   << State(false) << u"user"_s;
-        QTest::newRow("integer 1") << u"com.example.a"_s << false << userEntry({{u"enabled_services_menu"_s, 1}})
-                                   << State(true) << u"user"_s;
-        QTest::newRow("string 0") << u"com.example.a"_s << true << userEntry({{u"enabled_services_menu"_s, u"0"_s}})
-                                  << State(false) << u"user"_s;
-        QTest::newRow("string 1") << u"com.example.a"_s << false << userEntry({{u"enabled_services_menu"_s, u"1"_s}})
-                                  << State(true) << u"user"_s;
+        QTest::newRow("boolean") << u"com.apple.finder"_s << false
+                                 << VelTest::dictionary({{u"enabled_services_menu"_s, true}}) << State(true)
+                                 << u"user"_s;
+        QTest::newRow("integer 0") << u"com.example.a"_s << true
+                                   << VelTest::dictionary({{u"enabled_services_menu"_s, 0}}) << State(false)
+                                   << u"user"_s;
+        QTest::newRow("integer 1") << u"com.example.a"_s << false
+                                   << VelTest::dictionary({{u"enabled_services_menu"_s, 1}}) << State(true)
+                                   << u"user"_s;
+        QTest::newRow("string 0") << u"com.example.a"_s << true
+                                  << VelTest::dictionary({{u"enabled_services_menu"_s, u"0"_s}}) << State(false)
+                                  << u"user"_s;
+        QTest::newRow("string 1") << u"com.example.a"_s << false
+                                  << VelTest::dictionary({{u"enabled_services_menu"_s, u"1"_s}}) << State(true)
+                                  << u"user"_s;
         QTest::newRow("presentation_modes alone")
-            << u"com.example.a"_s << false << userEntry({{u"presentation_modes"_s, modes(true)}}) << State(true)
-            << u"user"_s;
+            << u"com.example.a"_s << false << VelTest::dictionary({{u"presentation_modes"_s, modes(true)}})
+            << State(true) << u"user"_s;
         QTest::newRow("enabled_services_menu wins over presentation_modes")
             << u"com.example.a"_s << false
-            << userEntry({{u"enabled_services_menu"_s, false}, {u"presentation_modes"_s, modes(true)}}) << State(false)
-            << u"user"_s;
+            << VelTest::dictionary({{u"enabled_services_menu"_s, false}, {u"presentation_modes"_s, modes(true)}})
+            << State(false) << u"user"_s;
         QTest::newRow("partial entry keeps the default state")
-            << u"com.example.a"_s << true << userEntry({{u"key_equivalent"_s, u"@k"_s}}) << State(true) << u"user"_s;
+            << u"com.example.a"_s << true << VelTest::dictionary({{u"key_equivalent"_s, u"@k"_s}}) << State(true)
+            << u"user"_s;
         QTest::newRow("partial entry of Apple's own stays unknown")
-            << u"com.apple.mail"_s << false << userEntry({{u"key_equivalent"_s, u"@k"_s}}) << State() << u"user"_s;
+            << u"com.apple.mail"_s << false << VelTest::dictionary({{u"key_equivalent"_s, u"@k"_s}}) << State()
+            << u"user"_s;
         QTest::newRow("a flag of another type counts as missing")
-            << u"com.example.a"_s << true << userEntry({{u"enabled_services_menu"_s, plist::Array::create()}})
+            << u"com.example.a"_s << true << VelTest::dictionary({{u"enabled_services_menu"_s, plist::Array::create()}})
             << State(true) << u"user"_s;
     }
 
@@ -114,9 +115,11 @@ private slots:
         QTest::addColumn<plist::DictionaryPtr>("entry");
         QTest::addColumn<QString>("pbs");
         QTest::newRow("bundle's upper-case key") << plist::DictionaryPtr() << u"@$m"_s;
-        QTest::newRow("entry without key_equivalent") << userEntry({{u"enabled_services_menu"_s, true}}) << u"@$m"_s;
-        QTest::newRow("entry's own") << userEntry({{u"key_equivalent"_s, u"@~^x"_s}}) << u"@~^x"_s;
-        QTest::newRow("empty string removes it") << userEntry({{u"key_equivalent"_s, QString()}}) << QString();
+        QTest::newRow("entry without key_equivalent")
+            << VelTest::dictionary({{u"enabled_services_menu"_s, true}}) << u"@$m"_s;
+        QTest::newRow("entry's own") << VelTest::dictionary({{u"key_equivalent"_s, u"@~^x"_s}}) << u"@~^x"_s;
+        QTest::newRow("empty string removes it")
+            << VelTest::dictionary({{u"key_equivalent"_s, QString()}}) << QString();
     }
 
     void shouldTakeTheShortcutFromTheEntryElseTheBundle()
@@ -132,7 +135,7 @@ private slots:
     {
         const plist::DictionaryPtr withheld = service(u"T"_s, QString(), true);
         withheld->set(u"Quillfen.Velmora.IsDisabled"_s, true);
-        const plist::DictionaryPtr on = userEntry({{u"enabled_services_menu"_s, true}});
+        const plist::DictionaryPtr on = VelTest::dictionary({{u"enabled_services_menu"_s, true}});
         const VelUserServiceState state = VelEffectiveUserState(on.get(), u"com.example.a"_s, withheld);
         QCOMPARE(state.enabled, State(false));
         QCOMPARE(state.source, VelUserStateSource::Bundle);
